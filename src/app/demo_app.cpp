@@ -1,0 +1,5 @@
+#include "app/demo_app.h"
+
+namespace qorFramework {
+int demoMain(int, char**) { return 0; }
+}

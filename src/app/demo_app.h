@@ -1,0 +1,6 @@
+// The demo's entry function.
+#pragma once
+
+namespace qorFramework {
+int demoMain(int argc, char** argv);
+}

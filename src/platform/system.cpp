@@ -1,0 +1,84 @@
+// Process services on Linux: SDL's counter, nanosleep through SDL_Delay, stderr, POSIX files.
+#include "platform/system.h"
+
+#include <SDL.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <ctime>
+
+namespace platform {
+
+static DebugOutputHook debugHook = nullptr;
+
+uint64_t performanceCounter() { return SDL_GetPerformanceCounter(); }
+uint64_t performanceFrequency() { return SDL_GetPerformanceFrequency(); }
+void sleepMs(uint32_t milliseconds) { SDL_Delay(milliseconds); }
+
+void debugOutput(const char* text) {
+  // stderr is unbuffered: every piece reaches the terminal as it is written.
+  fputs(text, stderr);
+  if (debugHook) debugHook(text);
+}
+
+void setDebugOutputHook(DebugOutputHook hook) { debugHook = hook; }
+
+std::string nativePath(const char* demoPath) {
+  std::string out;
+  if (!demoPath) return out;
+  for (const char* p = demoPath; *p; ++p) {
+    char c = (*p == '\\') ? '/' : *p;
+    if (c == '/' && !out.empty() && out.back() == '/') continue;
+    out.push_back(c);
+  }
+  // ".\resources\" style prefixes become "./resources/"; both are fine for POSIX calls.
+  return out;
+}
+
+FILE* openFile(const char* demoPath, const char* mode) {
+  return fopen(nativePath(demoPath).c_str(), mode);
+}
+
+bool makeDirectory(const char* demoPath) {
+  std::string path = nativePath(demoPath);
+  if (mkdir(path.c_str(), 0755) == 0) return true;
+  struct stat st;
+  return errno == EEXIST && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool replaceFile(const char* from, const char* to) {
+  return rename(nativePath(from).c_str(), nativePath(to).c_str()) == 0;
+}
+
+bool deleteFile(const char* demoPath) { return unlink(nativePath(demoPath).c_str()) == 0; }
+
+bool fileExists(const char* demoPath) {
+  struct stat st;
+  return stat(nativePath(demoPath).c_str(), &st) == 0;
+}
+
+std::string executableFolder() {
+  char buffer[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+  if (n <= 0) return ".";
+  buffer[n] = '\0';
+  std::string path(buffer);
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+bool changeToFolderBesideExecutable(const char* name) {
+  std::string folder = executableFolder() + "/" + nativePath(name);
+  return chdir(folder.c_str()) == 0;
+}
+
+UtcTime currentUtcTime() {
+  time_t now = time(nullptr);
+  struct tm utc;
+  gmtime_r(&now, &utc);
+  return {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec};
+}
+
+}  // namespace platform

@@ -1,0 +1,48 @@
+// Process services: the high-resolution clock, sleeping, the debugger output (standard error),
+// the working directory, and file access with the demo's backslash paths.
+// Paths in the demo's code keep their Windows spelling ("data\textures\x.png"); every function
+// here that opens or names a file translates the separators first.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+// Counter ticks since an arbitrary start, and ticks per second (1e9 on Linux). Work with
+// differences only.
+uint64_t performanceCounter();
+uint64_t performanceFrequency();
+void sleepMs(uint32_t milliseconds);
+
+// Writes text to the debugger output (standard error, unbuffered), as it is: no newline added.
+void debugOutput(const char* text);
+// Tests capture the debugger output: when a hook is set it receives every piece as well.
+using DebugOutputHook = void (*)(const char* text);
+void setDebugOutputHook(DebugOutputHook hook);
+
+// "data\textures\a.png" -> "data/textures/a.png"; repeated separators are folded into one.
+std::string nativePath(const char* demoPath);
+// fopen after translating the path. Same modes and result as fopen.
+FILE* openFile(const char* demoPath, const char* mode);
+// Creates one folder (not its parents); true when it exists afterwards.
+bool makeDirectory(const char* demoPath);
+// Atomically replaces `to` with `from` (both demo paths); true on success.
+bool replaceFile(const char* from, const char* to);
+// Deletes a file; true on success.
+bool deleteFile(const char* demoPath);
+bool fileExists(const char* demoPath);
+
+// Changes the working directory to the folder `name` beside the running executable.
+bool changeToFolderBesideExecutable(const char* name);
+// Folder of the running executable, without a trailing separator.
+std::string executableFolder();
+
+// Current UTC date and time (the editor's snapshot names).
+struct UtcTime {
+  int year, month, day, hour, minute, second;
+};
+UtcTime currentUtcTime();
+
+}  // namespace platform

@@ -1,0 +1,107 @@
+// The render window's context and the message pump's translation of SDL input.
+#include <gtest/gtest.h>
+
+#include "platform/system.h"
+#include "platform/window.h"
+#include "support/test_support.h"
+
+using namespace platform;
+using testsupport::GLTest;
+
+namespace {
+
+class WindowTest : public GLTest {
+ protected:
+  // Takes messages until one arrives (injected events are queued, so one poll is enough).
+  bool next(Message* m) { return peekMessage(m); }
+};
+
+TEST_F(WindowTest, ContextClearsAndReadsBack) {
+  glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  testsupport::Rgba p = pixel(10, 10);
+  EXPECT_EQ(p.r, 255);
+  EXPECT_EQ(p.g, 0);
+  GLint depthBits = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+  EXPECT_GE(depthBits, 24);
+  int w = 0, h = 0;
+  getClientSize(window_, &w, &h);
+  EXPECT_EQ(w, 64);
+  EXPECT_EQ(h, 64);
+}
+
+TEST_F(WindowTest, KeysBecomeVirtualKeyMessagesAndPollableState) {
+  injectKey(window_, VK_ESCAPE, true);
+  injectKey(window_, 'A', true);
+  injectKey(window_, VK_F10, true);
+  injectKey(window_, VK_CONTROL, true);
+  Message m;
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.message, WM_KEYDOWN);
+  EXPECT_EQ(m.wParam, static_cast<uint32_t>(VK_ESCAPE));
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.wParam, static_cast<uint32_t>('A'));
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.wParam, static_cast<uint32_t>(VK_F10));
+  EXPECT_TRUE(isKeyDown(VK_F10));
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.wParam, static_cast<uint32_t>(VK_CONTROL));
+  injectKey(window_, VK_F10, false);
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.message, WM_KEYUP);
+  EXPECT_FALSE(isKeyDown(VK_F10));
+  EXPECT_FALSE(next(&m));
+}
+
+TEST_F(WindowTest, PointerMessagesPackClientCoordinates) {
+  injectMouseMove(window_, 12, 34);
+  injectMouseButton(window_, 1, true, 5, 6);
+  injectMouseButton(window_, 3, false, 7, 8);
+  Message m;
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.message, WM_MOUSEMOVE);
+  EXPECT_EQ(pointX(m.lParam), 12);
+  EXPECT_EQ(pointY(m.lParam), 34);
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.message, WM_LBUTTONDOWN);
+  EXPECT_EQ(m.wParam & MK_LBUTTON, MK_LBUTTON);
+  EXPECT_EQ(pointX(m.lParam), 5);
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.message, WM_RBUTTONUP);
+}
+
+TEST_F(WindowTest, CloseBoxGivesOneCloseAndPostedMessagesArriveInOrder) {
+  injectWindowClose(window_);
+  Message m;
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.message, WM_CLOSE);
+  EXPECT_EQ(m.window, window_);
+  postCloseMessage(window_);
+  postQuitMessage(0);
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.message, WM_CLOSE);
+  ASSERT_TRUE(next(&m));
+  EXPECT_EQ(m.message, WM_QUIT);
+  EXPECT_EQ(m.window, nullptr);
+  EXPECT_FALSE(next(&m));
+}
+
+TEST(PathTest, BackslashesAndDoubledSeparatorsBecomeOneSlash) {
+  EXPECT_EQ(nativePath("data\\textures\\distortion.png"), "data/textures/distortion.png");
+  EXPECT_EQ(nativePath("editor//button-linear.png"), "editor/button-linear.png");
+  EXPECT_EQ(nativePath(".\\resources\\"), "./resources/");
+}
+
+TEST(CursorTest, DisplayCounterFollowsWin32Rules) {
+  int start = showCursor(true);
+  EXPECT_EQ(showCursor(false), start - 1);
+  EXPECT_EQ(showCursor(false), start - 2);
+  showCursor(true);
+  showCursor(true);
+  EXPECT_EQ(showCursor(false), start - 1);
+  showCursor(true);
+  showCursor(false);
+}
+
+}  // namespace
