@@ -1,4 +1,4 @@
 // Process entry: hands the command line to the demo's entry function.
-#include "app/demo_app.h"
+#include "app/entry.h"
 
 int main(int argc, char** argv) { return qorFramework::demoMain(argc, argv); }

@@ -1,0 +1,86 @@
+#include "app/command_line.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace qorFramework {
+
+const char* commandLineUsage() {
+  return "usage: dovrix [--width W --height H [--windowed]]\n"
+         "       dovrix --capture DIR|--video FILE.mp4 --width W --height H"
+         " [--fps F] [--from S] [--to S]\n";
+}
+
+static bool parseNumber(const char* text, double* out) {
+  if (!text || !*text) return false;
+  char* end = nullptr;
+  double value = strtod(text, &end);
+  if (*end != '\0') return false;
+  *out = value;
+  return true;
+}
+
+static std::string absolute(const std::string& path, const std::string& base) {
+  if (path.empty() || path[0] == '/') return path;
+  return base + "/" + path;
+}
+
+static CommandLine fail(const std::string& why) {
+  CommandLine line;
+  line.ok = false;
+  line.error = why;
+  return line;
+}
+
+CommandLine parseCommandLine(int argc, const char* const* argv, const std::string& workingDirectory) {
+  CommandLine line;
+  bool haveWidth = false, haveHeight = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    double number = 0.0;
+    if (strcmp(arg, "--windowed") == 0) {
+      line.fullscreen = false;
+      continue;
+    }
+    if (!value) return fail(std::string(arg) + " needs a value");
+    ++i;
+    if (strcmp(arg, "--capture") == 0) {
+      line.capture = true;
+      line.captureDir = absolute(value, workingDirectory);
+    } else if (strcmp(arg, "--video") == 0) {
+      line.capture = true;
+      line.videoFile = absolute(value, workingDirectory);
+    } else if (!parseNumber(value, &number)) {
+      return fail(std::string(arg) + " needs a number, not \"" + value + "\"");
+    } else if (strcmp(arg, "--width") == 0) {
+      line.width = static_cast<int>(number);
+      haveWidth = true;
+    } else if (strcmp(arg, "--height") == 0) {
+      line.height = static_cast<int>(number);
+      haveHeight = true;
+    } else if (strcmp(arg, "--fps") == 0) {
+      line.fps = number;
+    } else if (strcmp(arg, "--from") == 0) {
+      line.fromSeconds = number;
+    } else if (strcmp(arg, "--to") == 0) {
+      line.toSeconds = number;
+    } else {
+      return fail(std::string("unknown option ") + arg);
+    }
+  }
+  if (haveWidth != haveHeight) return fail("--width and --height go together");
+  if (haveWidth && (line.width < 16 || line.height < 16 || line.width > 16384 || line.height > 16384))
+    return fail("the size must be between 16 and 16384 pixels");
+  line.useLauncher = !haveWidth;
+  if (line.capture) {
+    if (!line.captureDir.empty() && !line.videoFile.empty()) return fail("--capture and --video exclude each other");
+    if (!haveWidth) return fail("capturing needs --width and --height");
+    if (!(line.fps > 0.0 && line.fps <= 1000.0)) return fail("--fps must be above 0 and at most 1000");
+    if (line.fromSeconds < 0.0) return fail("--from must not be negative");
+    line.fullscreen = false;
+  }
+  return line;
+}
+
+}  // namespace qorFramework

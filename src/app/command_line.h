@@ -1,0 +1,32 @@
+// The program's command line. Without arguments the demo starts with the launcher.
+//   --width W --height H [--windowed]   skip the launcher: that size, full screen unless --windowed
+//   --capture DIR | --video FILE.mp4    render offline into numbered PNGs or one video
+//     [--fps F] [--from S] [--to S]     capture rate and time span (defaults 60, 0, the end)
+// Depends on nothing.
+#pragma once
+
+#include <string>
+
+namespace qorFramework {
+
+struct CommandLine {
+  bool ok = true;            // false: `error` says what is wrong
+  std::string error;
+  bool useLauncher = true;   // no size given
+  int width = 0, height = 0;
+  bool fullscreen = true;
+  bool capture = false;      // --capture or --video
+  std::string captureDir;    // absolute, for --capture
+  std::string videoFile;     // absolute, for --video
+  double fps = 60.0;
+  double fromSeconds = 0.0;
+  double toSeconds = -1.0;   // negative: the end of the time line
+};
+
+// Relative paths are made absolute against `workingDirectory` (the caller's, before the demo
+// changes into its resources folder).
+CommandLine parseCommandLine(int argc, const char* const* argv, const std::string& workingDirectory);
+
+const char* commandLineUsage();
+
+}  // namespace qorFramework

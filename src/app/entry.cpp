@@ -1,0 +1,5 @@
+#include "app/entry.h"
+
+namespace qorFramework {
+int demoMain(int, char**) { return 0; }
+}
