@@ -1,0 +1,112 @@
+#include "gfx/screen_quad.h"
+
+#include "gfx/gl_check.h"
+
+namespace qorFramework {
+
+void drawScreenQuad(bool flipV, float scale, float offsetX, float offsetY) {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluOrtho2D(0, 1, 1, 0);  // (0, 0) top-left, y grows downwards
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glTranslatef(0.5f, 0.5f, 0.0f);
+  glScalef(scale, scale, 1.0f);
+  glTranslatef(-0.5f, -0.5f, 0.0f);
+  glTranslatef(offsetX, offsetY, 0.0f);
+
+  const float top = flipV ? 0.0f : 1.0f;  // t at the top edge (y = 0)
+  const float bottom = 1.0f - top;        // t at the bottom edge (y = 1)
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, bottom);
+  glVertex2f(0, 1);
+  glTexCoord2f(1, bottom);
+  glVertex2f(1, 1);
+  glTexCoord2f(1, top);
+  glVertex2f(1, 0);
+  glTexCoord2f(0, top);
+  glVertex2f(0, 0);
+  glEnd();
+
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  checkGlError("drawScreenQuad");
+}
+
+void renderToTarget(GL_FBOTexture* target, GL_FBOTexture* source) {
+  if (target == source || !target || !source) return;
+  source->bind(GL_TEXTURE0);
+  bindRenderTarget(target);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  drawScreenQuad(false, 1.0f, 0.0f, 0.0f);
+  unbindRenderTarget(target);
+  source->unbind();
+  checkGlError("renderToTarget");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The shared blur
+
+SharedBlur& sharedBlur() {
+  static SharedBlur blur;
+  return blur;
+}
+
+void initSharedBlur(int32_t width, int32_t height) {
+  SharedBlur& b = sharedBlur();
+  b.targets[0].create(width / 2, height / 2, GL_RGB);
+  b.targets[1].create(width / 2, height / 2, GL_RGB);
+  b.blur.createFromSource("vedeBlurShader", kBlurVertexSource, nullptr, kBlurFragmentSource);
+  b.threshold.createFromSource("vedeBlurThresholdShader", kBlurVertexSource, nullptr,
+                               kBlurThresholdFragmentSource);
+  b.smartBlur.createFromSource("vedeSmartBlurShader", kSmartBlurVertexSource, nullptr,
+                               kSmartBlurFragmentSource);
+  glUseProgram(b.smartBlur.program);
+  glUniform1i(uniformLocation(b.smartBlur, "depth_tex"), 0);
+  glUniform1i(uniformLocation(b.smartBlur, "diffuse_tex"), 1);
+  glUseProgram(0);
+  b.blurIntensityLocation = uniformLocation(b.blur, "blur_intensity");
+  b.thresholdLocation = uniformLocation(b.threshold, "threshold");
+  b.xstLocation = uniformLocation(b.smartBlur, "xst");
+  b.ystLocation = uniformLocation(b.smartBlur, "yst");
+  b.ready = true;
+}
+
+int32_t blurPassCount(float intensity) {
+  float passes = 1.0f + 20.0f * intensity;
+  if (!(passes >= 0.0f)) return 0;  // negative or NaN
+  if (passes > 100000.0f) return 100000;
+  return static_cast<int32_t>(passes);
+}
+
+void blurTarget(GL_FBOTexture* source, GL_FBOTexture* destination, float intensity) {
+  SharedBlur& b = sharedBlur();
+  if (!b.ready) return;
+  renderToTarget(&b.targets[0], source);
+  glUseProgram(b.blur.program);
+  int32_t passes = blurPassCount(intensity);
+  for (int32_t i = 0; i < passes; ++i) {
+    glUniform1f(b.blurIntensityLocation, intensity);
+    renderToTarget(&b.targets[(i + 1) % 2], &b.targets[i % 2]);  // even passes: 0 -> 1
+  }
+  glUseProgram(0);
+  b.lastPasses = passes;
+  renderToTarget(destination, &b.targets[passes % 2]);
+}
+
+void releaseSharedBlur() {
+  SharedBlur& b = sharedBlur();
+  b.targets[0].release();
+  b.targets[1].release();
+  b.blur.release();
+  b.threshold.release();
+  b.smartBlur.release();
+  b.ready = false;
+}
+
+}  // namespace qorFramework

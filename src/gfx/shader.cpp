@@ -1,0 +1,204 @@
+#include "gfx/shader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/trace.h"
+#include "platform/system.h"
+
+namespace qorFramework {
+
+namespace {
+
+constexpr GLsizei kLogSize = 4096;
+
+// Compiles one stage and attaches it; a failed stage is deleted, not attached.
+bool compileStage(GL_Shader& shader, GLenum type, const char* source) {
+  GLuint stage = glCreateShader(type);
+  glShaderSource(stage, 1, &source, nullptr);
+  glCompileShader(stage);
+  GLint compiled = 0;
+  glGetShaderiv(stage, GL_COMPILE_STATUS, &compiled);
+  if (compiled == 0) {
+    char log[kLogSize] = {};
+    glGetShaderInfoLog(stage, kLogSize, nullptr, log);
+    trace(TRACE_WARNING, "shaderCompiler", "(%s) - Unable to compile shader source: %s", shader.name, log);
+    glDeleteShader(stage);
+    return false;
+  }
+  glAttachShader(shader.program, stage);
+  shader.stages.push_back(stage);
+  return true;
+}
+
+// Reads a shader file into `source`. A missing file leaves it empty and is not reported; a file
+// too large for the source buffer is refused with an ERROR and false.
+bool readSourceFile(const char* shaderName, const char* fileName, std::string& source) {
+  source.clear();
+  FILE* file = fileName ? platform::openFile(fileName, "rb") : nullptr;
+  if (!file) return true;
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  bool ok = size >= 0 && static_cast<unsigned long>(size) < GL_Shader::kSourceFileSize &&
+            std::fseek(file, 0, SEEK_SET) == 0;
+  if (ok) {
+    std::vector<char> buffer(GL_Shader::kSourceFileSize, 0);
+    size_t got = std::fread(buffer.data(), 1, static_cast<size_t>(size), file);
+    buffer[got] = 0;
+    source = buffer.data();  // the text up to the first zero byte
+  } else {
+    trace(TRACE_ERROR, "shaderCompiler", "(%s) - shader source file too large (limit %zu bytes): %s",
+          shaderName, GL_Shader::kSourceFileSize - 1, fileName);
+  }
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace
+
+void GL_Shader::createFromSource(const char* shaderName, const char* vertexSource,
+                                 const char* geometrySource, const char* fragmentSource) {
+  if (!shaderName) shaderName = "";
+  size_t nameLength = std::strlen(shaderName);
+  if (nameLength >= kNameSize) {
+    trace(TRACE_ERROR, "shaderCompiler", "(%.64s...) - shader name too long (%zu bytes, limit %zu)",
+          shaderName, nameLength, kNameSize - 1);
+    return;
+  }
+  program = glCreateProgram();
+  std::memcpy(name, shaderName, nameLength + 1);
+  if (!glIsProgram(program)) {
+    trace(TRACE_ERROR, "shaderCompiler", "(%s) - unable to create shader basics", name);
+    return;
+  }
+  valid = true;
+  if (vertexSource) valid = compileStage(*this, GL_VERTEX_SHADER, vertexSource) && valid;
+  if (geometrySource) valid = compileStage(*this, GL_GEOMETRY_SHADER, geometrySource) && valid;
+  if (fragmentSource) valid = compileStage(*this, GL_FRAGMENT_SHADER, fragmentSource) && valid;
+  glLinkProgram(program);  // the link status is not queried; the log is reported below
+  char log[kLogSize] = {};
+  glGetProgramInfoLog(program, kLogSize, nullptr, log);
+  if (valid) {
+    trace(TRACE_INFO, "shaderCompiler", "(%s) - shader created! (Log: %s)", name, log);
+  } else {
+    trace(TRACE_ERROR, "shaderCompiler", "(%s) - Unable to compile shader!", name);
+    valid = false;
+    glDeleteProgram(program);
+    program = 0;
+  }
+}
+
+void GL_Shader::createFromFiles(const char* shaderName, const char* vertexFile,
+                                const char* fragmentFile) {
+  std::string vertex, fragment;
+  if (!readSourceFile(shaderName, vertexFile, vertex)) return;
+  if (!readSourceFile(shaderName, fragmentFile, fragment)) return;
+  // A text of at most one character counts as absent.
+  createFromSource(shaderName, vertex.size() > 1 ? vertex.c_str() : nullptr, nullptr,
+                   fragment.size() > 1 ? fragment.c_str() : nullptr);
+}
+
+void GL_Shader::release() {
+  for (GLuint stage : stages) glDeleteShader(stage);  // not detached first: deleting the
+  stages.clear();                                      // program frees them
+  if (program) glDeleteProgram(program);
+  program = 0;
+  valid = false;
+}
+
+GLint uniformLocation(GL_Shader& shader, const char* uniformName) {
+  GLint location = shader.program ? glGetUniformLocation(shader.program, uniformName) : -1;
+  if (location == -1) {
+    trace(TRACE_WARNING, "shaderAccess", "unable to retrieve the following uniform variable: %s for shader: %s",
+          uniformName, shader.name);
+  }
+  return location;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The built-in blur set. Weights w(-3..3) are the binomial 1, 6, 15, 20, 15, 6, 1 over 64.
+
+const char* const kBlurVertexSource =
+    "void main()\n"
+    "{\n"
+    "  gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "  gl_Position = ftransform();\n"
+    "}\n";
+
+const char* const kSmartBlurVertexSource =
+    "void main()\n"
+    "{\n"
+    "  gl_Position = ftransform();\n"
+    "  gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "}\n";
+
+// Fourteen taps in a cross, the centre counted twice, halved.
+const char* const kBlurFragmentSource =
+    "uniform sampler2D diffuse_tex;\n"
+    "uniform float blur_intensity;\n"
+    "void main()\n"
+    "{\n"
+    "  vec2 uv = gl_TexCoord[0].xy;\n"
+    "  float s = 0.009 * blur_intensity;\n"
+    "  float w[7];\n"
+    "  w[0] = 0.015625; w[1] = 0.09375; w[2] = 0.234375; w[3] = 0.3125;\n"
+    "  w[4] = 0.234375; w[5] = 0.09375; w[6] = 0.015625;\n"
+    "  vec4 sum = vec4(0.0);\n"
+    "  for (int i = 0; i < 7; i++) {\n"
+    "    float k = float(i - 3) * s;\n"
+    "    sum += w[i] * texture2D(diffuse_tex, uv + vec2(0.0, k));\n"
+    "    sum += w[i] * texture2D(diffuse_tex, uv + vec2(k, 0.0));\n"
+    "  }\n"
+    "  gl_FragColor = 0.5 * sum;\n"
+    "}\n";
+
+// Off-centre taps fade out with their alpha difference from the centre; not renormalised.
+const char* const kBlurThresholdFragmentSource =
+    "uniform sampler2D diffuse_tex;\n"
+    "uniform float blur_intensity;\n"
+    "uniform float threshold;\n"
+    "void main()\n"
+    "{\n"
+    "  vec2 uv = gl_TexCoord[0].xy;\n"
+    "  float s = 0.0009 * blur_intensity;\n"
+    "  float w[7];\n"
+    "  w[0] = 0.015625; w[1] = 0.09375; w[2] = 0.234375; w[3] = 0.3125;\n"
+    "  w[4] = 0.234375; w[5] = 0.09375; w[6] = 0.015625;\n"
+    "  vec4 c = texture2D(diffuse_tex, uv);\n"
+    "  vec4 sum = 2.0 * 0.3125 * c;\n"
+    "  for (int i = 0; i < 7; i++) {\n"
+    "    if (i == 3) continue;\n"
+    "    float k = float(i - 3) * s;\n"
+    "    vec4 p = texture2D(diffuse_tex, uv + vec2(0.0, k));\n"
+    "    sum += w[i] * p * (1.0 - clamp(abs(c.a - p.a) / threshold, 0.0, 1.0));\n"
+    "    p = texture2D(diffuse_tex, uv + vec2(k, 0.0));\n"
+    "    sum += w[i] * p * (1.0 - clamp(abs(c.a - p.a) / threshold, 0.0, 1.0));\n"
+    "  }\n"
+    "  gl_FragColor = 0.5 * sum;\n"
+    "}\n";
+
+// Darkens pixels whose depth differs from a neighbour's by more than 0.01; alpha is not written.
+const char* const kSmartBlurFragmentSource =
+    "uniform sampler2D depth_tex;\n"
+    "uniform sampler2D diffuse_tex;\n"
+    "uniform float blur_intensity;\n"
+    "uniform float xst;\n"
+    "uniform float yst;\n"
+    "void main()\n"
+    "{\n"
+    "  vec2 uv = gl_TexCoord[0].xy;\n"
+    "  float a = texture2D(depth_tex, uv).r;\n"
+    "  float b = texture2D(depth_tex, uv + vec2(xst, 0.0)).r;\n"
+    "  float c = texture2D(depth_tex, uv - vec2(xst, 0.0)).r;\n"
+    "  float d = texture2D(depth_tex, uv + vec2(0.0, yst)).r;\n"
+    "  float e = texture2D(depth_tex, uv - vec2(0.0, yst)).r;\n"
+    "  float m = 1.0;\n"
+    "  if (abs(b - a) > 0.01) m *= 0.6;\n"
+    "  if (abs(c - a) > 0.01) m *= 0.6;\n"
+    "  if (abs(d - a) > 0.01) m *= 0.6;\n"
+    "  if (abs(e - a) > 0.01) m *= 0.6;\n"
+    "  gl_FragColor.rgb = texture2D(diffuse_tex, uv).rgb * m;\n"
+    "}\n";
+
+}  // namespace qorFramework
