@@ -129,7 +129,7 @@ bool parseSyncData(const std::string& bytes, std::vector<SyncRecord>& records, S
   }
   if (in.remaining() != 0) {
     records.clear();
-    return refuse(fault, in.offset, "%zu bytes after the last of %" PRIu32 " controllers", in.remaining(), count);
+    return refuse(fault, in.offset, "%zu stray byte(s) after the last of %" PRIu32 " controllers", in.remaining(), count);
   }
   return true;
 }
