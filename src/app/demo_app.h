@@ -61,6 +61,10 @@ void setWindowProcApp(DemoApp* app);
 // state is 1 (loaded).
 void runMainLoop(DemoApp& app, platform::Window* window);
 
+// The shutdown after the loop: every layer's shutdown and deletion in registration order, the
+// shared blur, the texture manager (its GL textures released first). The controllers stay.
+void shutdownDemo(DemoApp& app);
+
 // Demo time in whole milliseconds: (startSeconds + playedSeconds) x 1000, truncated, low 32 bits.
 uint32_t demoMilliseconds(const DemoClock& clock);
 

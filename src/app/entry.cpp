@@ -1,5 +1,107 @@
 #include "app/entry.h"
 
+#include <unistd.h>
+
+#include <string>
+
+#include "app/capture.h"
+#include "app/command_line.h"
+#include "app/demo_app.h"
+#include "app/gl_window.h"
+#include "app/loading_screen.h"
+#include "app/music_stream.h"
+#include "app/scene.h"
+#include "app/trace.h"
+#include "gfx/texture_manager.h"
+#include "platform/system.h"
+#include "timeline/sync_file.h"
+
 namespace qorFramework {
-int demoMain(int, char**) { return 0; }
+
+// The one application record and render window of the process.
+static DemoApp demoApp;
+static GL_Window renderWindow;
+static LoadingScreen loadingScreen;
+
+static void startTrace() {
+  traceVerbosity = TRACE_INFO;
+  traceSink = 2;
+  trace(TRACE_INFO, "trace", "Trace started");
+  traceQuitLevel = 1;
+  trace(TRACE_INFO, "trace", "Enabled quit on trace level: %d", 1);
 }
+
+// Creates the texture manager, stores the music, texture manager and controller list in the
+// record, loads the show's curves and leaves the editor detached.
+static bool syncSetup(DemoApp& app, MusicStream* music, ControllerList* controllers) {
+  app.textureManager = new GL_TextureManager();
+  app.music = music;
+  app.controllers = controllers;
+  readSyncFile(*controllers, "data\\demosynch.dat");
+  return true;
+}
+
+struct LaunchSettings {
+  bool cancelled;
+  int32_t width, height;
+  bool fullscreen;
+};
+
+static LaunchSettings chooseSettings(const CommandLine& line) {
+  if (line.useLauncher) return {false, 1680, 1050, true};
+  LaunchSettings settings;
+  settings.cancelled = false;
+  settings.width = line.width;
+  settings.height = line.height;
+  settings.fullscreen = line.fullscreen;
+  return settings;
+}
+
+static std::string callerFolder() {
+  char buffer[4096];
+  return getcwd(buffer, sizeof(buffer)) ? std::string(buffer) : std::string(".");
+}
+
+int demoMain(int argc, char** argv) {
+  CommandLine line = parseCommandLine(argc, argv, callerFolder());
+  if (!line.ok) {
+    platform::debugOutput(line.error.c_str());
+    platform::debugOutput("\n");
+    platform::debugOutput(commandLineUsage());
+    return 2;
+  }
+
+  platform::changeToFolderBesideExecutable(".\\resources\\");
+  startTrace();
+
+  LaunchSettings settings = chooseSettings(line);
+  if (settings.cancelled) return 0;
+
+  renderWindow.create("vek", settings.width, settings.height, 1.77f, settings.fullscreen, renderWindowProc);
+  setWindowProcApp(&demoApp);
+
+  MusicStream music;
+  openMusicStream(music, "flash.mp3");
+
+  ControllerList* controllers = new ControllerList();  // lives until the process ends
+  syncSetup(demoApp, &music, controllers);
+
+  registerScene(demoApp, settings.width, settings.height);
+  scheduleScene(demoApp);
+
+  if (renderWindow.open) {
+    loadingScreen.run(renderWindow.handle, demoApp.timeline, demoApp.textureManager, controllers,
+                      &demoApp.appState, !line.capture);
+    if (line.capture) runCapture(demoApp, renderWindow.handle, line);
+    else runMainLoop(demoApp, renderWindow.handle);
+  }
+
+  stopMusic(&music);
+  demoApp.appState = kStateQuitting;
+  renderWindow.destroy();
+  if (traceSink == 1) closeTraceFile();
+  trace(TRACE_INFO, "trace", "Trace stopped.");
+  return 0;
+}
+
+}  // namespace qorFramework

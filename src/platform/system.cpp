@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -57,6 +58,13 @@ bool deleteFile(const char* demoPath) { return unlink(nativePath(demoPath).c_str
 bool fileExists(const char* demoPath) {
   struct stat st;
   return stat(nativePath(demoPath).c_str(), &st) == 0;
+}
+
+FILE* openPipe(const char* command) { return popen(command, "w"); }
+
+int closePipe(FILE* pipe) {
+  int status = pclose(pipe);
+  return (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
 }
 
 std::string executableFolder() {

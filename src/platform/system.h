@@ -34,6 +34,11 @@ bool replaceFile(const char* from, const char* to);
 bool deleteFile(const char* demoPath);
 bool fileExists(const char* demoPath);
 
+// Starts a shell command with its standard input connected to the returned stream (null when
+// it cannot start); closePipe waits for it and returns its exit status (-1 when unknown).
+FILE* openPipe(const char* command);
+int closePipe(FILE* pipe);
+
 // Changes the working directory to the folder `name` beside the running executable.
 bool changeToFolderBesideExecutable(const char* name);
 // Folder of the running executable, without a trailing separator.

@@ -1,0 +1,178 @@
+#include "app/capture.h"
+
+// libstb's PNG writer (the implementation is in libstb.so); its header trips -Wextra.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/trace.h"
+#include "gfx/screen_quad.h"
+#include "platform/gl.h"
+#include "platform/music_decoder.h"
+#include "platform/music_spectrum.h"
+#include "platform/system.h"
+
+namespace qorFramework {
+
+// Where frames go: numbered PNG files or an ffmpeg pipe.
+struct FrameSink {
+  std::string folder;
+  FILE* pipe = nullptr;
+  int width = 0, height = 0;
+};
+
+static std::string shellQuote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+static bool openSink(FrameSink& sink, const CommandLine& line, int width, int height, double toSeconds) {
+  sink.width = width;
+  sink.height = height;
+  if (!line.captureDir.empty()) {
+    sink.folder = line.captureDir;
+    if (!platform::makeDirectory(sink.folder.c_str())) {
+      trace(TRACE_WARNING, "capture", "cannot create the folder %s", sink.folder.c_str());
+      return false;
+    }
+    return true;
+  }
+  char size[64], timing[128];
+  snprintf(size, sizeof(size), "%dx%d", width, height);
+  snprintf(timing, sizeof(timing), "-framerate %g -i - -ss %.3f -t %.3f", line.fps, line.fromSeconds,
+           toSeconds - line.fromSeconds + 1.0 / line.fps);
+  std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 -s ";
+  command += std::string(size) + " " + timing;
+  bool withMusic = platform::fileExists("flash.mp3");
+  if (withMusic) command += " -i flash.mp3 -map 0:v -map 1:a -c:a aac -b:a 192k -shortest";
+  command += " -c:v libx264 -preset medium -crf 18 -pix_fmt yuv420p " + shellQuote(line.videoFile);
+  sink.pipe = platform::openPipe(command.c_str());
+  if (!sink.pipe) trace(TRACE_WARNING, "capture", "cannot start ffmpeg");
+  return sink.pipe != nullptr;
+}
+
+// Reads the window's back buffer as 8-bit RGB, top row first.
+static void readWindow(const FrameSink& sink, std::vector<unsigned char>& rgb) {
+  size_t row = static_cast<size_t>(sink.width) * 3;
+  std::vector<unsigned char> bottomFirst(row * sink.height);
+  rgb.resize(bottomFirst.size());
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, sink.width, sink.height, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
+  for (int y = 0; y < sink.height; ++y)
+    std::copy_n(&bottomFirst[row * (sink.height - 1 - y)], row, &rgb[row * y]);
+}
+
+static bool writeFrame(const FrameSink& sink, int index, const std::vector<unsigned char>& rgb) {
+  if (sink.pipe) return fwrite(rgb.data(), 1, rgb.size(), sink.pipe) == rgb.size();
+  char name[32];
+  snprintf(name, sizeof(name), "/frame_%06d.png", index);
+  std::string path = sink.folder + name;
+  return stbi_write_png(path.c_str(), sink.width, sink.height, 3, rgb.data(), sink.width * 3) != 0;
+}
+
+static bool closeSink(FrameSink& sink) {
+  if (!sink.pipe) return true;
+  int status = platform::closePipe(sink.pipe);
+  sink.pipe = nullptr;
+  if (status != 0) trace(TRACE_WARNING, "capture", "ffmpeg ended with status %d", status);
+  return status == 0;
+}
+
+// The music as the spectrum sees it: mono, at the file's rate. Empty when there is no music.
+struct CaptureMusic {
+  std::vector<float> mono;
+  int sampleRate = 0;
+};
+
+static CaptureMusic decodeCaptureMusic() {
+  CaptureMusic music;
+  platform::DecodedMusic decoded;
+  std::string why;
+  if (!platform::decodeMusicFile("flash.mp3", &decoded, &why)) {
+    trace(TRACE_WARNING, "capture", "no music for the spectrum: %s", why.c_str());
+    return music;
+  }
+  music.mono = platform::mixToMono(decoded);
+  music.sampleRate = decoded.sampleRate;
+  return music;
+}
+
+// Messages still count while capturing: Escape or a close ends the capture early.
+static bool quitRequested() {
+  platform::Message message;
+  while (platform::peekMessage(&message)) {
+    if (message.message == platform::WM_QUIT) return true;
+    platform::dispatchMessage(message);
+  }
+  return false;
+}
+
+bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line) {
+  if (app.appState != kStateLoaded) return false;
+  app.appState = kStateRunning;
+  app.window = window;
+  int width = 0, height = 0;
+  platform::getClientSize(window, &width, &height);
+  initSharedBlur(width, height);
+  app.clock.startSeconds = static_cast<float>(app.timeline.minStartMs / 1000.0);
+
+  double endSeconds = app.timeline.maxEndMs / 1000.0;
+  double toSeconds = (line.toSeconds < 0.0 || line.toSeconds > endSeconds) ? endSeconds : line.toSeconds;
+  CaptureMusic music = decodeCaptureMusic();
+  platform::SpectrumAnalyser analyser;
+  std::vector<float> bins(platform::kSpectrumBins);
+  std::vector<unsigned char> rgb;
+  FrameSink sink;
+  bool ok = openSink(sink, line, width, height, toSeconds);
+  uint64_t startCount = platform::performanceCounter();
+  int frames = 0;
+
+  for (int index = 0; ok; ++index) {
+    double seconds = line.fromSeconds + index / line.fps;
+    if (seconds > toSeconds + 1e-9 || quitRequested()) break;
+    DemoClock& c = app.clock;
+    c.playedSeconds = static_cast<float>(seconds - c.startSeconds);
+    c.deltaSeconds = index == 0 ? 0.0f : static_cast<float>(1.0 / line.fps);
+    uint32_t tMs = demoMilliseconds(c);
+    if (tMs > app.timeline.maxEndMs) break;
+
+    if (app.controllers) evaluateAllControllers(*app.controllers, static_cast<float>(tMs / 1000.0));
+    const float* spectrum = nullptr;
+    if (!music.mono.empty()) {
+      int64_t frame = static_cast<int64_t>(tMs) * music.sampleRate / 1000;
+      analyser.analyse(music.mono.data(), static_cast<int64_t>(music.mono.size()), frame, bins.data());
+      spectrum = bins.data();
+    }
+    drawDemoFrame(app, tMs, spectrum);
+    readWindow(sink, rgb);
+    if (!writeFrame(sink, index, rgb)) {
+      trace(TRACE_WARNING, "capture", "cannot write frame %d", index);
+      ok = false;
+    }
+    platform::swapBuffers(window);
+    ++frames;
+    if (index % 60 == 0) {
+      double spent = static_cast<double>(platform::performanceCounter() - startCount) /
+                     static_cast<double>(platform::performanceFrequency());
+      char progress[128];
+      snprintf(progress, sizeof(progress), "capture: frame %d at %.2f s (%.1f frames a second)\n", index,
+               seconds, spent > 0.0 ? frames / spent : 0.0);
+      platform::debugOutput(progress);
+    }
+  }
+  ok = closeSink(sink) && ok;
+  shutdownDemo(app);
+  return ok;
+}
+
+}  // namespace qorFramework

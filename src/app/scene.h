@@ -1,0 +1,16 @@
+// The show's fixed scene: which layers exist, under which names, and when each one draws.
+// Depends on: the four layers, the registry and schedule.
+#pragma once
+
+#include <cstdint>
+
+#include "app/demo_app.h"
+
+namespace qorFramework {
+
+// Registers the layers in their fixed order; the post-processor renders at width x height.
+void registerScene(DemoApp& app, int32_t width, int32_t height);
+// Adds the five schedule entries (milliseconds, both ends inclusive).
+void scheduleScene(DemoApp& app);
+
+}  // namespace qorFramework
