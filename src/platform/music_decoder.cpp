@@ -1,0 +1,157 @@
+// MP3 decoding through libmpg123's replaced reader over an in-memory copy of the file.
+#include "platform/music_decoder.h"
+
+#include <mpg123.h>
+
+#include <cstring>
+
+#include "platform/system.h"
+
+namespace platform {
+
+namespace {
+
+mpg123_ssize_t readMemory(void* handle, void* buffer, size_t bytes) {
+  MemoryFile* file = static_cast<MemoryFile*>(handle);
+  int64_t left = static_cast<int64_t>(file->bytes.size()) - file->offset;
+  size_t count = left <= 0 ? 0 : (static_cast<uint64_t>(left) < bytes ? static_cast<size_t>(left) : bytes);
+  if (count) memcpy(buffer, file->bytes.data() + file->offset, count);
+  file->offset += static_cast<int64_t>(count);
+  return static_cast<mpg123_ssize_t>(count);
+}
+
+off_t seekMemory(void* handle, off_t offset, int whence) {
+  MemoryFile* file = static_cast<MemoryFile*>(handle);
+  int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? file->offset
+                                                              : static_cast<int64_t>(file->bytes.size());
+  int64_t target = base + offset;
+  if (target < 0) return -1;
+  file->offset = target;
+  return static_cast<off_t>(target);
+}
+
+bool readWholeFile(const char* path, std::vector<unsigned char>* bytes) {
+  FILE* f = openFile(path, "rb");
+  if (!f) return false;
+  unsigned char chunk[65536];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
+  bool ok = !ferror(f);
+  fclose(f);
+  return ok;
+}
+
+void setReason(std::string* whyNot, const std::string& text) {
+  if (whyNot) *whyNot = text;
+}
+
+}  // namespace
+
+MusicDecoder::~MusicDecoder() { close(); }
+
+void MusicDecoder::close() {
+  if (handle_) {
+    mpg123_close(handle_);
+    mpg123_delete(handle_);
+    handle_ = nullptr;
+  }
+  file_ = MemoryFile();
+  rate_ = 0;
+  length_ = position_ = 0;
+}
+
+bool MusicDecoder::open(const char* path, std::string* whyNot) {
+  close();
+  std::string name = path ? path : "(null)";
+  if (!path || !readWholeFile(path, &file_.bytes)) {
+    setReason(whyNot, "cannot read \"" + name + "\"");
+    return false;
+  }
+  if (file_.bytes.empty()) {
+    setReason(whyNot, "\"" + name + "\" is empty");
+    return false;
+  }
+  int err = MPG123_OK;
+  handle_ = mpg123_new(nullptr, &err);
+  if (!handle_) {
+    setReason(whyNot, std::string("mpg123: ") + mpg123_plain_strerror(err));
+    close();
+    return false;
+  }
+  // Gapless trimming and ten frames of decoder warm-up before a seek target make seeks land on
+  // exactly the samples a full decode gives; fuzzy seeking would guess positions instead.
+  mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+  mpg123_param(handle_, MPG123_REMOVE_FLAGS, MPG123_FUZZY, 0);
+  mpg123_param(handle_, MPG123_PREFRAMES, 10, 0);
+  // Float stereo at whatever rate the file has (mono files are doubled to both channels).
+  mpg123_format_none(handle_);
+  const long* rates = nullptr;
+  size_t rateCount = 0;
+  mpg123_rates(&rates, &rateCount);
+  for (size_t i = 0; i < rateCount; ++i) mpg123_format(handle_, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
+
+  long rate = 0;
+  int channels = 0, encoding = 0;
+  bool ok = mpg123_replace_reader_handle(handle_, readMemory, seekMemory, nullptr) == MPG123_OK &&
+            mpg123_open_handle(handle_, &file_) == MPG123_OK && mpg123_scan(handle_) == MPG123_OK &&
+            mpg123_getformat(handle_, &rate, &channels, &encoding) == MPG123_OK;
+  off_t length = ok ? mpg123_length(handle_) : 0;
+  if (!ok || length <= 0 || rate <= 0) {
+    setReason(whyNot, "\"" + name + "\" holds no decodable MPEG audio");
+    close();
+    return false;
+  }
+  rate_ = static_cast<int>(rate);
+  length_ = static_cast<int64_t>(length);
+  // The scan and the format probe moved the stream; start from the first sample.
+  return seek(0);
+}
+
+uint32_t MusicDecoder::read(float* out, uint32_t frames) {
+  if (!handle_) return 0;
+  const size_t frameBytes = 2 * sizeof(float);
+  unsigned char* dest = reinterpret_cast<unsigned char*>(out);
+  size_t wanted = static_cast<size_t>(frames) * frameBytes, got = 0;
+  int idleReads = 0;
+  while (got < wanted) {
+    size_t done = 0;
+    int err = mpg123_read(handle_, dest + got, wanted - got, &done);
+    got += done;
+    if (err == MPG123_DONE) break;
+    if (err != MPG123_OK && err != MPG123_NEW_FORMAT) break;
+    // A read that makes no progress twice in a row would spin forever on a broken stream.
+    idleReads = done ? 0 : idleReads + 1;
+    if (idleReads > 2) break;
+  }
+  uint32_t framesRead = static_cast<uint32_t>(got / frameBytes);
+  position_ += framesRead;
+  return framesRead;
+}
+
+bool MusicDecoder::seek(int64_t frame) {
+  if (!handle_) return false;
+  if (frame < 0) frame = 0;
+  if (frame > length_) frame = length_;
+  off_t at = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
+  if (at < 0) return false;
+  position_ = static_cast<int64_t>(at);
+  return true;
+}
+
+bool decodeMusicFile(const char* path, DecodedMusic* out, std::string* whyNot) {
+  MusicDecoder decoder;
+  if (!decoder.open(path, whyNot)) return false;
+  out->sampleRate = decoder.sampleRate();
+  out->stereo.assign(static_cast<size_t>(decoder.lengthFrames()) * 2, 0.0f);
+  uint32_t got = decoder.read(out->stereo.data(), static_cast<uint32_t>(decoder.lengthFrames()));
+  out->stereo.resize(static_cast<size_t>(got) * 2);
+  return true;
+}
+
+std::vector<float> mixToMono(const DecodedMusic& music) {
+  std::vector<float> mono(static_cast<size_t>(music.frames()));
+  for (size_t i = 0; i < mono.size(); ++i) mono[i] = 0.5f * (music.stereo[2 * i] + music.stereo[2 * i + 1]);
+  return mono;
+}
+
+}  // namespace platform

@@ -1,0 +1,65 @@
+// MP3 decoding with libmpg123 from a file held in memory: interleaved stereo 32-bit floats at
+// the file's own sample rate, gapless (encoder delay and padding removed), exact length from
+// one scan at open, and seeks exact to the sample. The whole file is read at open, so reading
+// and seeking never touch the disk (the music player decodes inside the audio callback).
+// Depends on libmpg123 and platform::openFile.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct mpg123_handle_struct;
+
+namespace platform {
+
+// The file's bytes and the read offset mpg123 sees through its replaced reader.
+struct MemoryFile {
+  std::vector<unsigned char> bytes;
+  int64_t offset = 0;
+};
+
+class MusicDecoder {
+ public:
+  MusicDecoder() = default;
+  ~MusicDecoder();
+  MusicDecoder(const MusicDecoder&) = delete;
+  MusicDecoder& operator=(const MusicDecoder&) = delete;
+
+  // Reads the file (demo path) into memory and scans it. False with a reason when the file is
+  // missing, empty or holds no decodable MPEG audio.
+  bool open(const char* path, std::string* whyNot);
+  void close();
+
+  // Decodes up to `frames` stereo frames (2 floats each) into `out`; returns the frames
+  // written. Fewer than asked only at the end of the song or on a decoding error.
+  // Allocates nothing and reads only memory.
+  uint32_t read(float* out, uint32_t frames);
+  // Moves to a song frame (clamped to the length); the next read starts exactly there.
+  bool seek(int64_t frame);
+
+  int sampleRate() const { return rate_; }
+  int64_t lengthFrames() const { return length_; }
+  int64_t positionFrames() const { return position_; }
+
+ private:
+  mpg123_handle_struct* handle_ = nullptr;
+  MemoryFile file_;
+  int rate_ = 0;
+  int64_t length_ = 0;
+  int64_t position_ = 0;
+};
+
+// The whole song decoded at once, for the offline capture mode.
+struct DecodedMusic {
+  std::vector<float> stereo;  // interleaved left, right
+  int sampleRate = 0;
+  int64_t frames() const { return static_cast<int64_t>(stereo.size() / 2); }
+};
+
+bool decodeMusicFile(const char* path, DecodedMusic* out, std::string* whyNot);
+
+// (left + right) / 2 per frame: the signal the spectrum looks at.
+std::vector<float> mixToMono(const DecodedMusic& music);
+
+}  // namespace platform
