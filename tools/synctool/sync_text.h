@@ -1,0 +1,39 @@
+// The sync file's text form: what `synctool dump` prints and `synctool build` reads.
+// It mirrors the stored records (keys in file order, raw mode numbers), not the loaded
+// controllers, so dump followed by build gives the same bytes back.
+//
+//   # comment to the end of the line; blank lines are ignored
+//   controller "Earth: Rotation"
+//     0      0                          <- first key: time (s) and value
+//     2.5    1     smoothstep valone    <- later keys: the stretch ending here (default linear valval)
+//
+// Names are in double quotes with \" \\ and \xHH escapes. Mode words are case-insensitive;
+// a plain integer stands for a mode number that has no word.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "timeline/sync_file.h"
+
+namespace synctool {
+
+// Shortest text that reads back to the same float bits ("0.1", "2.5", "-0", "inf"); a NaN other
+// than the plain quiet ones prints as "bits:7fc00001".
+std::string formatFloat(float value);
+// Reads formatFloat's output and any C float literal; false when the token is not a float.
+bool parseFloat(const std::string& token, float& value);
+
+std::string writeSyncText(const std::vector<qorFramework::SyncRecord>& records, const std::string& source);
+
+struct TextError {
+  int line = 0;
+  std::string what;
+};
+// Notes that do not stop the build (keys out of time order), one "line N: ..." text each.
+using TextNotes = std::vector<std::string>;
+
+bool parseSyncText(const std::string& text, std::vector<qorFramework::SyncRecord>& records, TextError& error,
+                   TextNotes& notes);
+
+}  // namespace synctool
