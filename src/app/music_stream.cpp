@@ -1,20 +1,52 @@
 #include "app/music_stream.h"
 
+#include <string>
+
+#include "app/trace.h"
+#include "platform/music_player.h"
+
 namespace qorFramework {
 
-// The stream player arrives separately; until then every call behaves as with no stream.
-void openMusicStream(MusicStream& music, const char*) {
+void openMusicStream(MusicStream& music, const char* fileName) {
+  std::string why;
   music.spectrum = nullptr;
-  music.stream = nullptr;
-  music.spectrumEnabled = false;
+  music.stream = platform::openMusic(fileName, &why);
+  music.spectrumEnabled = music.stream != nullptr;
+  if (!music.stream) trace(TRACE_WARNING, "music", "no music, the demo runs silently: %s", why.c_str());
 }
-void setMusicTime(MusicStream*, uint32_t) {}
-bool isMusicAllPaused(MusicStream*) { return false; }
-void resumeMusic(MusicStream*) {}
-void playMusicStream(MusicStream*) {}
-void pauseMusic(MusicStream*, bool) {}
-uint32_t musicTimeMs(MusicStream*) { return 0; }
-const float* fetchMusicSpectrum(MusicStream*) { return nullptr; }
-void stopMusic(MusicStream*) {}
+
+static platform::MusicPlayer* streamOf(MusicStream* music) { return music ? music->stream : nullptr; }
+
+void setMusicTime(MusicStream* music, uint32_t milliseconds) {
+  if (streamOf(music)) platform::setMusicPositionMs(music->stream, milliseconds);
+}
+
+bool isMusicAllPaused(MusicStream* music) {
+  return streamOf(music) && platform::isMusicPaused(music->stream);
+}
+
+void resumeMusic(MusicStream* music) {
+  if (streamOf(music)) platform::setMusicPaused(music->stream, false);
+}
+
+void playMusicStream(MusicStream* music) {
+  if (streamOf(music)) platform::playMusic(music->stream);
+}
+
+void pauseMusic(MusicStream* music, bool paused) {
+  if (streamOf(music)) platform::setMusicPaused(music->stream, paused);
+}
+
+uint32_t musicTimeMs(MusicStream* music) {
+  return streamOf(music) ? platform::musicPositionMs(music->stream) : 0;
+}
+
+const float* fetchMusicSpectrum(MusicStream* music) {
+  return streamOf(music) ? platform::fetchSpectrum(music->stream) : nullptr;
+}
+
+void stopMusic(MusicStream* music) {
+  if (streamOf(music)) platform::stopMusic(music->stream);
+}
 
 }  // namespace qorFramework
