@@ -90,12 +90,13 @@ void blurTarget(GL_FBOTexture* source, GL_FBOTexture* destination, float intensi
   renderToTarget(&b.targets[0], source);
   glUseProgram(b.blur.program);
   int32_t passes = blurPassCount(intensity);
+  b.lastPasses = 0;
   for (int32_t i = 0; i < passes; ++i) {
     glUniform1f(b.blurIntensityLocation, intensity);
     renderToTarget(&b.targets[(i + 1) % 2], &b.targets[i % 2]);  // even passes: 0 -> 1
+    ++b.lastPasses;
   }
   glUseProgram(0);
-  b.lastPasses = passes;
   renderToTarget(destination, &b.targets[passes % 2]);
 }
 
