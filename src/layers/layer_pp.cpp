@@ -1,0 +1,277 @@
+#include "layers/layer_pp.h"
+
+#include <string>
+
+#include "app/trace.h"
+#include "gfx/gl_check.h"
+#include "gfx/screen_quad.h"
+#include "gfx/texture_manager.h"
+
+namespace qorFramework {
+
+const char* const Layer_PP::kControllerNames[kControllerCount] = {
+    "blur factor",        "red color modulation", "green color modulation",
+    "blue color modulation", "invert colors",     "saturation",
+    "desaturation",       "contrast",             "brightness",
+    "darkness",           "rgb distortion",       "pixel distortion",
+    "pixel distortion anim", "fade to black",     "fade to white",
+    "post fadeout",       "base fadein",          "lowpixel post",
+};
+
+const char* const kPostVertexSource =
+    "void main()\n"
+    "{\n"
+    "  gl_FrontColor = gl_Color;\n"
+    "  gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "  gl_Position = ftransform();\n"
+    "}\n";
+
+// The numbered comments are the grading steps in order. base_tex is unit 0 (the anti-aliased
+// scene), distort_tex unit 1 (red and green hold a 2D offset, 0.5 meaning none).
+const char* const kPostFragmentSource =
+    "uniform sampler2D base_tex;\n"
+    "uniform sampler2D distort_tex;\n"
+    "uniform float color_r;\n"
+    "uniform float color_g;\n"
+    "uniform float color_b;\n"
+    "uniform float brighten;\n"
+    "uniform float darken;\n"
+    "uniform float saturation;\n"
+    "uniform float contrast;\n"
+    "uniform float invert;\n"
+    "uniform float distort;\n"
+    "uniform float distort_pixel;\n"
+    "uniform float distort_pixel_anim;\n"
+    "void main()\n"
+    "{\n"
+    "  vec2 uv = gl_TexCoord[0].xy;\n"
+    // 1. offset in -1..1 from the distortion map, scrolled vertically
+    "  vec2 d = 2.0 * texture2D(distort_tex, uv + vec2(0.0, distort_pixel_anim)).rg - vec2(1.0, 1.0);\n"
+    // 2.
+    "  vec2 t = uv + d * distort_pixel;\n"
+    // 3.
+    "  vec3 base = texture2D(base_tex, t).rgb;\n"
+    // 4.
+    "  float r = texture2D(base_tex, t + vec2(base.r / 50.0, sin(2.0 * base.r) / 20.0) * distort).r;\n"
+    // 5. level-of-detail bias cos(2g) / 50
+    "  float g = texture2D(base_tex, t + vec2(base.g / 20.0, base.g / 20.0) * distort,\n"
+    "                      cos(2.0 * base.g) / 50.0).g;\n"
+    // 6. uses the new r and g and the old b
+    "  float b = texture2D(base_tex, t - vec2(-cos(10.0 * g + 2.0 * t.y + distort) / 2.5 - r,\n"
+    "                                         -base.b / 20.0) * distort * 2.0).b;\n"
+    // 7.
+    "  vec3 c = clamp(vec3(r, g, b) * brighten, 0.0, 1.0);\n"
+    // 8.
+    "  c = 1.0 - clamp((1.0 - c) * darken, 0.0, 1.0);\n"
+    // 9.
+    "  c = c * (1.0 - invert) + (1.0 - c) * invert;\n"
+    // 10.
+    "  float i = dot(c, vec3(0.2125, 0.7154, 0.0721));\n"
+    "  c = i + (c - i) * saturation;\n"
+    // 11.
+    "  c = 0.5 + (c - 0.5) * contrast;\n"
+    // 12.
+    "  c = vec3(c.r * color_r, c.g * color_g, c.b * color_b);\n"
+    // 13. alpha is not written
+    "  gl_FragColor.rgb = c;\n"
+    "}\n";
+
+Layer_PP::Layer_PP(int32_t outputWidth, int32_t outputHeight)
+    : outputWidth(outputWidth), outputHeight(outputHeight) {}
+
+static std::unique_ptr<GL_FBOTexture> makeTarget(int32_t width, int32_t height, GLenum format) {
+  auto target = std::make_unique<GL_FBOTexture>();
+  target->create(width, height, format);
+  return target;
+}
+
+bool Layer_PP::init(GL_TextureManager* textureManager, ControllerList* controllerList) {
+  fxaaTarget = makeTarget(outputWidth, outputHeight, GL_RGBA);
+  captureTarget = makeTarget(outputWidth, outputHeight, GL_RGBA);
+  gradeTarget = makeTarget(512, 512, GL_RGB);
+  blurResult = makeTarget(512, 512, GL_RGB);
+  lowResTarget = makeTarget(64, 64, GL_RGB);
+
+  postShader.createFromSource("postprocessor", kPostVertexSource, nullptr, kPostFragmentSource);
+  fxaaShader.createFromFiles("fxaa", "fxaaShaderVert.h", "fxaaShaderFrag.h");
+
+  distortionTexture = textureManager
+      ? textureManager->getTexture("data\\textures\\distortion.png", GL_REPEAT, GL_REPEAT)
+      : nullptr;
+  if (!distortionTexture) {
+    // Without the map the grading pass still needs an offset of zero on unit 1: a texture
+    // sampler with nothing bound would read black, which is the offset (-1, -1).
+    const uint8_t grey[3] = {128, 128, 128};
+    neutralDistortion = std::make_unique<GL_MemTexture>();
+    neutralDistortion->create(grey, 1, 1, GL_RGB, GL_REPEAT, GL_REPEAT);
+    distortionTexture = neutralDistortion.get();
+  }
+  phase = 0;
+
+  glUseProgram(postShader.program);
+  glUniform1i(uniformLocation(postShader, "distort_tex"), 1);  // base_tex stays on unit 0
+  glUseProgram(0);
+
+  glUseProgram(fxaaShader.program);
+  glUniform1f(uniformLocation(fxaaShader, "w"), static_cast<float>(outputWidth));
+  glUniform1f(uniformLocation(fxaaShader, "h"), static_cast<float>(outputHeight));
+  glUseProgram(0);
+
+  uniforms.colorR = uniformLocation(postShader, "color_r");
+  uniforms.colorG = uniformLocation(postShader, "color_g");
+  uniforms.colorB = uniformLocation(postShader, "color_b");
+  uniforms.brighten = uniformLocation(postShader, "brighten");
+  uniforms.darken = uniformLocation(postShader, "darken");
+  uniforms.saturation = uniformLocation(postShader, "saturation");
+  uniforms.contrast = uniformLocation(postShader, "contrast");
+  uniforms.invert = uniformLocation(postShader, "invert");
+  uniforms.distort = uniformLocation(postShader, "distort");
+  uniforms.distortPixel = uniformLocation(postShader, "distort_pixel");
+  uniforms.distortPixelAnim = uniformLocation(postShader, "distort_pixel_anim");
+
+  if (controllerList) {
+    for (int i = 0; i < kControllerCount; ++i) {
+      std::string name = std::string("Postprocessor: ") + kControllerNames[i];
+      controllers[i] = findOrCreateController(*controllerList, name.c_str());
+    }
+  }
+  checkGlError("Layer_PP::init");
+  return true;
+}
+
+void Layer_PP::shutdown() {
+  for (auto* target : {&fxaaTarget, &captureTarget, &gradeTarget, &blurResult, &lowResTarget}) {
+    if (*target) (*target)->release();
+    target->reset();
+  }
+  postShader.release();
+  fxaaShader.release();
+  if (neutralDistortion) neutralDistortion->release();
+  neutralDistortion.reset();
+  distortionTexture = nullptr;  // the manager's texture is released by the manager
+}
+
+float Layer_PP::value(ControllerIndex index) const {
+  return controllers[index] ? controllers[index]->value : 0.0f;
+}
+
+void Layer_PP::render() {
+  if (!captureTarget) return;  // init has not run (or shutdown has)
+  if (phase == 0) {
+    beginCapture();
+  } else {
+    finishFrame();
+  }
+}
+
+void Layer_PP::beginCapture() {
+  bindRenderTarget(captureTarget.get());  // saves the window's viewport in the target
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  phase = 1;  // the scene layers now draw into captureTarget
+}
+
+// Sets the colour to (level, level, level) and draws the screen quad, with `texture` on unit 0
+// or, when null, with texture 0 bound there (so the quad is the plain colour).
+static void drawLevelQuad(float level, GL_Texture* texture) {
+  if (texture) texture->bind(GL_TEXTURE0);
+  glColor3f(level, level, level);
+  drawScreenQuad(false, 1.0f, 0.0f, 0.0f);
+  if (texture) texture->unbind();
+}
+
+void Layer_PP::finishFrame() {
+  // 1. back to the window's framebuffer and viewport
+  unbindRenderTarget(captureTarget.get());
+  // 2. anti-aliasing
+  glUseProgram(fxaaShader.program);
+  renderToTarget(fxaaTarget.get(), captureTarget.get());
+  glUseProgram(0);
+  // 3.
+  glDisable(GL_BLEND);
+  glDisable(GL_DEPTH_TEST);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  // 4. to 6. grading, into gradeTarget and blurred when the blur is on, else into the window
+  const bool blur = value(BlurFactor) > 0.0f;  // false for NaN
+  gradeInto(blur);
+  if (blur) drawBlurred();
+  // 7.
+  const bool lowPixel = value(LowpixelPost) > 0.0f;
+  if (lowPixel) renderToTarget(lowResTarget.get(), fxaaTarget.get());
+  // 8. post fadeout: the window times (1 - post fadeout)
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_DST_COLOR, GL_ZERO);
+  drawLevelQuad(1.0f - value(PostFadeout), nullptr);
+  glDisable(GL_BLEND);
+  // 9. base fade-in: plus base fadein x the anti-aliased scene
+  if (value(BaseFadein) > 0.0f) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    drawLevelQuad(value(BaseFadein), fxaaTarget.get());
+    glDisable(GL_BLEND);
+  }
+  // 10. low-pixel overlay: plus lowpixel post x the 64 x 64 copy
+  if (lowPixel) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    drawLevelQuad(value(LowpixelPost), lowResTarget.get());
+    glDisable(GL_BLEND);
+  }
+  // 11. fade to black: times (1 - fade to black)
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_DST_COLOR, GL_ZERO);
+  drawLevelQuad(1.0f - value(FadeToBlack), nullptr);
+  // 12. fade to white: plus fade to white
+  glBlendFunc(GL_ONE, GL_ONE);
+  drawLevelQuad(value(FadeToWhite), nullptr);
+  // 13.
+  glDisable(GL_BLEND);
+  // 14.
+  phase = 0;
+  checkGlError("Layer_PP::render");
+}
+
+void Layer_PP::gradeInto(bool toGradeTarget) {
+  // 4.
+  if (toGradeTarget) {
+    bindRenderTarget(gradeTarget.get());
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+  // 5. the map on unit 1, the anti-aliased scene on unit 0 (which is left active)
+  if (distortionTexture) distortionTexture->bind(GL_TEXTURE1);
+  fxaaTarget->bind(GL_TEXTURE0);
+  glUseProgram(postShader.program);
+  setGradeUniforms();
+  drawScreenQuad(false, 1.0f, 0.0f, 0.0f);
+  glUseProgram(0);
+  if (distortionTexture) distortionTexture->unbind();
+  fxaaTarget->unbind();  // leaves GL_TEXTURE0 active
+}
+
+void Layer_PP::setGradeUniforms() {
+  glUniform1f(uniforms.colorR, 1.0f - value(RedModulation));
+  glUniform1f(uniforms.colorG, 1.0f - value(GreenModulation));
+  glUniform1f(uniforms.colorB, 1.0f - value(BlueModulation));
+  glUniform1f(uniforms.brighten, 1.0f + 10.0f * value(Brightness));
+  glUniform1f(uniforms.darken, 1.0f + 10.0f * value(Darkness));
+  glUniform1f(uniforms.saturation,
+              (1.0f + 20.0f * value(Saturation)) * (1.0f - value(Desaturation)));
+  glUniform1f(uniforms.contrast, 1.0f + 10.0f * value(Contrast));
+  glUniform1f(uniforms.invert, value(InvertColors));
+  glUniform1f(uniforms.distort, value(RgbDistortion));
+  glUniform1f(uniforms.distortPixel, value(PixelDistortion));
+  glUniform1f(uniforms.distortPixelAnim, value(PixelDistortionAnim));
+}
+
+void Layer_PP::drawBlurred() {
+  // 6. the blurred image replaces the sharp one in the window
+  unbindRenderTarget(gradeTarget.get());
+  blurTarget(gradeTarget.get(), blurResult.get(), value(BlurFactor));
+  blurResult->bind(GL_TEXTURE0);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  drawScreenQuad(false, 1.0f, 0.0f, 0.0f);
+  blurResult->unbind();
+}
+
+}  // namespace qorFramework
