@@ -4,8 +4,8 @@
 #include "timeline/sync_file.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cinttypes>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -129,7 +129,8 @@ bool parseSyncData(const std::string& bytes, std::vector<SyncRecord>& records, S
   }
   if (in.remaining() != 0) {
     records.clear();
-    return refuse(fault, in.offset, "%zu stray byte(s) after the last of %" PRIu32 " controllers", in.remaining(), count);
+    return refuse(fault, in.offset, "%zu stray byte(s) after the last of %" PRIu32 " controllers",
+                  in.remaining(), count);
   }
   return true;
 }
@@ -234,8 +235,9 @@ bool writeSyncFile(const ControllerList& list, const char* fileName) {
     const Controller& controller = *list[r];
     // A longer name would make a file that no reader accepts: refuse it before writing.
     if (controller.name.size() + 1 > kMaxSyncNameLength) {
-      trace(TRACE_WARNING, kSource, "cannot write \"%s\": controller %zu has a name of %zu bytes (at most %zu)",
-            fileName, r, controller.name.size(), kMaxSyncNameLength - 1);
+      trace(TRACE_WARNING, kSource,
+            "cannot write \"%s\": controller %zu has a name of %zu bytes (at most %zu)", fileName, r,
+            controller.name.size(), kMaxSyncNameLength - 1);
       return false;
     }
     records[r].name = controller.name;
@@ -247,8 +249,8 @@ bool writeSyncFile(const ControllerList& list, const char* fileName) {
 
 std::string snapshotFileName(int number, const platform::UtcTime& utc) {
   char name[128];
-  snprintf(name, sizeof(name), "editor\\--%d--%02d-%02d-%02d!%02d-%02d-%02d.dat", number, utc.year,
-           utc.month, utc.day, utc.hour, utc.minute, utc.second);
+  snprintf(name, sizeof(name), "editor\\--%d--%02d-%02d-%02d!%02d-%02d-%02d.dat", number, utc.year, utc.month,
+           utc.day, utc.hour, utc.minute, utc.second);
   return name;
 }
 
@@ -262,7 +264,8 @@ bool takeSnapshot(SnapshotHistory& history, const ControllerList& list) {
   return true;
 }
 
-bool restoreSnapshot(SnapshotHistory& history, ControllerList& list, const std::function<void()>& rebuildViews) {
+bool restoreSnapshot(SnapshotHistory& history, ControllerList& list,
+                     const std::function<void()>& rebuildViews) {
   if (history.names.empty()) return false;
   bool loaded = readSyncFile(list, history.names.back().c_str());
   history.names.pop_back();  // the file itself stays on disk

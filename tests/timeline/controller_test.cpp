@@ -1,11 +1,11 @@
 // Controllers: the curve formulas, key insertion, moving and deletion rules, and lookup.
+#include "timeline/controller.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
-
-#include "timeline/controller.h"
 
 using namespace qorFramework;
 
@@ -48,7 +48,8 @@ TEST(ControllerEvaluate, InterpolationsAwayFromTheMiddle) {
 TEST(ControllerEvaluate, ShapesChooseStartAndEndLevels) {
   const float expected[] = {0.4f, 0.1f, 0.6f, 0.3f, 0.8f, 1.0f, 0.0f};
   for (int32_t shape = ValVal; shape <= ZeroZero; ++shape)
-    EXPECT_FLOAT_EQ(valueAt(twoKeys(0.2f, 0.6f, Linear, shape), 1.0f), expected[shape - 1]) << "shape " << shape;
+    EXPECT_FLOAT_EQ(valueAt(twoKeys(0.2f, 0.6f, Linear, shape), 1.0f), expected[shape - 1])
+        << "shape " << shape;
   // Unknown shapes run from 0 to 0.
   EXPECT_EQ(valueAt(twoKeys(0.2f, 0.6f, Linear, 0), 1.0f), 0.0f);
   EXPECT_EQ(valueAt(twoKeys(0.2f, 0.6f, Linear, 8), 1.0f), 0.0f);
@@ -252,9 +253,9 @@ TEST(ControllerKeys, FindSegment) {
   EXPECT_EQ(findSegment(c, 1.0f), -1);  // fewer than two keys
   addKey(c, 2.0f, 0.0f);
   addKey(c, 3.0f, 0.0f);
-  EXPECT_EQ(findSegment(c, 0.0f), 0);   // before the first key
+  EXPECT_EQ(findSegment(c, 0.0f), 0);  // before the first key
   EXPECT_EQ(findSegment(c, 1.5f), 0);
-  EXPECT_EQ(findSegment(c, 2.0f), 0);   // at a key: the segment ending there
+  EXPECT_EQ(findSegment(c, 2.0f), 0);  // at a key: the segment ending there
   EXPECT_EQ(findSegment(c, 2.001f), 1);
   EXPECT_EQ(findSegment(c, 3.0f), 1);
   EXPECT_EQ(findSegment(c, 3.001f), -1);  // after the last key

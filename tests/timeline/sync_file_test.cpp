@@ -1,6 +1,7 @@
 // Sync file: byte layout, loading rules, refusal of malformed files, safe writing, snapshots.
-#include <gtest/gtest.h>
+#include "timeline/sync_file.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -8,7 +9,6 @@
 
 #include "platform/system.h"
 #include "support/test_support.h"
-#include "timeline/sync_file.h"
 
 using namespace qorFramework;
 using testsupport::DebugCapture;
@@ -35,7 +35,8 @@ std::string earthRecord() {
   return name("Earth: Rotation") + u32(2) + f32(0) + f32(0) + f32(2.5f) + f32(1) + u32(2) + u32(3);
 }
 
-Controller* addController(ControllerList& list, const char* title, std::initializer_list<ControllerKey> keys) {
+Controller* addController(ControllerList& list, const char* title,
+                          std::initializer_list<ControllerKey> keys) {
   Controller* c = findOrCreateController(list, title);
   for (const ControllerKey& k : keys) addKey(*c, k.time, k.value);
   return c;
@@ -46,7 +47,8 @@ bool sameCurve(const Controller& a, const Controller& b) {
   for (size_t i = 0; i < a.keys.size(); ++i)
     if (a.keys[i].time != b.keys[i].time || a.keys[i].value != b.keys[i].value) return false;
   for (size_t i = 0; i < a.segments.size(); ++i)
-    if (a.segments[i].interpolation != b.segments[i].interpolation || a.segments[i].shape != b.segments[i].shape)
+    if (a.segments[i].interpolation != b.segments[i].interpolation ||
+        a.segments[i].shape != b.segments[i].shape)
       return false;
   return true;
 }
@@ -102,15 +104,15 @@ TEST(SyncFileRead, RoundTripInAnotherOrder) {
   EXPECT_TRUE(sameCurve(*list[3], *written[1]));
   EXPECT_TRUE(blur->keys.empty());
   EXPECT_EQ(blur->value, 0.0f);
-  EXPECT_EQ(fade->value, 0.0f);  // not evaluated by loading
+  EXPECT_EQ(fade->value, 0.0f);       // not evaluated by loading
   EXPECT_EQ(other->keys.size(), 1u);  // untouched
   EXPECT_EQ(other->value, 0.7f);
 }
 
 TEST(SyncFileRead, StoredModeZeroLoadsAsOne) {
   ScratchDir dir;
-  writeFile("modes.dat", u32(1) + name("M: m") + u32(3) + f32(0) + f32(0) + f32(1) + f32(1) + u32(0) + u32(4) +
-                             f32(2) + f32(0) + u32(3) + u32(0));
+  writeFile("modes.dat", u32(1) + name("M: m") + u32(3) + f32(0) + f32(0) + f32(1) + f32(1) + u32(0) +
+                             u32(4) + f32(2) + f32(0) + u32(3) + u32(0));
   ControllerList list;
   ASSERT_TRUE(readSyncFile(list, "modes.dat"));
   ASSERT_EQ(list[0]->segments.size(), 2u);
@@ -182,8 +184,8 @@ TEST(SyncFileRead, MalformedFilesChangeNothing) {
       {"name without its zero", u32(2) + good + u32(3) + "abc" + u32(0), second + 4 + 2},
       {"name past the end", u32(2) + good + u32(100) + "short", second + 4},
       {"key count cut short", u32(2) + good + name("B: b") + "\1\0", second + 9},
-      {"more keys than data", u32(2) + good + name("B: b") + u32(3) + f32(0) + f32(0) + f32(1) + f32(1) + u32(1) +
-                                  u32(1),
+      {"more keys than data",
+       u32(2) + good + name("B: b") + u32(3) + f32(0) + f32(0) + f32(1) + f32(1) + u32(1) + u32(1),
        second + 9},
       {"huge key count", u32(2) + good + name("B: b") + u32(0xffffffffu) + f32(0) + f32(0), second + 9},
       {"huge controller count", u32(0xffffffffu) + good, second},

@@ -17,10 +17,11 @@ using namespace qorFramework;
 namespace {
 
 int usage() {
-  fputs("usage: synctool dump FILE.dat\n"
-        "       synctool build FILE.txt FILE.dat\n"
-        "       synctool eval FILE.dat \"NAME\" SECONDS...\n",
-        stderr);
+  fputs(
+      "usage: synctool dump FILE.dat\n"
+      "       synctool build FILE.txt FILE.dat\n"
+      "       synctool eval FILE.dat \"NAME\" SECONDS...\n",
+      stderr);
   return 2;
 }
 

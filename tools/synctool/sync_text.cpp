@@ -1,6 +1,8 @@
 // Text form of the sync file: printing records and reading them back, line by line.
 #include "sync_text.h"
 
+#include <strings.h>
+
 #include <cerrno>
 #include <cinttypes>
 #include <climits>
@@ -8,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 namespace synctool {
 
@@ -22,9 +23,10 @@ struct ModeWord {
   const char* word;
   int32_t number;
 };
-const ModeWord kInterpolations[] = {{"linear", 1}, {"smoothstep", 2}, {"exponential", 3}, {"minexponential", 4}};
-const ModeWord kShapes[] = {{"valval", 1},  {"valzero", 2}, {"valone", 3},  {"zeroval", 4},
-                            {"oneval", 5},  {"oneone", 6},  {"zerozero", 7}};
+const ModeWord kInterpolations[] = {
+    {"linear", 1}, {"smoothstep", 2}, {"exponential", 3}, {"minexponential", 4}};
+const ModeWord kShapes[] = {{"valval", 1}, {"valzero", 2}, {"valone", 3},  {"zeroval", 4},
+                            {"oneval", 5}, {"oneone", 6},  {"zerozero", 7}};
 
 template <size_t N>
 std::string modeText(const ModeWord (&words)[N], int32_t number) {
@@ -110,7 +112,8 @@ bool readQuoted(const std::string& line, size_t& i, std::string& out, std::strin
     if (next == '"' || next == '\\') {
       out += next;
       ++i;
-    } else if (next == 'x' && i + 3 < line.size() && hexDigit(line[i + 2]) >= 0 && hexDigit(line[i + 3]) >= 0) {
+    } else if (next == 'x' && i + 3 < line.size() && hexDigit(line[i + 2]) >= 0 &&
+               hexDigit(line[i + 3]) >= 0) {
       out += char(hexDigit(line[i + 2]) * 16 + hexDigit(line[i + 3]));
       i += 3;
     } else {
@@ -160,8 +163,9 @@ bool parseKeyLine(const std::vector<Token>& tokens, int line, SyncRecord& record
   for (const Token& t : tokens)
     if (t.quoted) return fail(error, line, "unexpected name; a controller starts with: controller \"NAME\"");
   if (tokens.size() != 2 && tokens.size() != 4)
-    return fail(error, line, "a key is TIME VALUE, optionally followed by INTERPOLATION SHAPE; found " +
-                                 std::to_string(tokens.size()) + " items");
+    return fail(error, line,
+                "a key is TIME VALUE, optionally followed by INTERPOLATION SHAPE; found " +
+                    std::to_string(tokens.size()) + " items");
   ControllerKey key;
   if (!parseFloat(tokens[0].text, key.time))
     return fail(error, line, "time '" + tokens[0].text + "' is not a number");
@@ -170,16 +174,19 @@ bool parseKeyLine(const std::vector<Token>& tokens, int line, SyncRecord& record
 
   if (record.keys.empty()) {
     if (tokens.size() == 4)
-      return fail(error, line, "the first key of a controller has no stretch ending at it: leave out '" +
-                                   tokens[2].text + " " + tokens[3].text + "'");
+      return fail(error, line,
+                  "the first key of a controller has no stretch ending at it: leave out '" + tokens[2].text +
+                      " " + tokens[3].text + "'");
   } else {
     SegmentMode mode = {1, 1};  // linear valval
     if (tokens.size() == 4) {
       if (!parseMode(kInterpolations, tokens[2].text, mode.interpolation))
-        return fail(error, line, "unknown interpolation '" + tokens[2].text + "' (" + modeList(kInterpolations) +
-                                     " or a number)");
+        return fail(
+            error, line,
+            "unknown interpolation '" + tokens[2].text + "' (" + modeList(kInterpolations) + " or a number)");
       if (!parseMode(kShapes, tokens[3].text, mode.shape))
-        return fail(error, line, "unknown shape '" + tokens[3].text + "' (" + modeList(kShapes) + " or a number)");
+        return fail(error, line,
+                    "unknown shape '" + tokens[3].text + "' (" + modeList(kShapes) + " or a number)");
     }
     if (!(key.time > record.keys.back().time))
       notes.push_back("line " + std::to_string(line) + ": time " + tokens[0].text +
@@ -237,7 +244,8 @@ std::string writeSyncText(const std::vector<SyncRecord>& records, const std::str
   std::string out;
   out += "# Sync data";
   if (!source.empty()) out += " from " + source;
-  out += ": " + std::to_string(records.size()) + (records.size() == 1 ? " controller" : " controllers") + ".\n";
+  out +=
+      ": " + std::to_string(records.size()) + (records.size() == 1 ? " controller" : " controllers") + ".\n";
   out += "# controller \"NAME\" starts a controller; below it one key per line:\n";
   out += "#   TIME VALUE [INTERPOLATION SHAPE]\n";
   out += "# TIME in seconds. The pair sets the stretch that ends at the key (default linear valval).\n";
@@ -253,7 +261,8 @@ std::string writeSyncText(const std::vector<SyncRecord>& records, const std::str
       } else {
         const SegmentMode& mode = record.modes[i - 1];
         snprintf(line, sizeof(line), "  %-10s %-12s %-14s %s\n", time.c_str(), value.c_str(),
-                 modeText(kInterpolations, mode.interpolation).c_str(), modeText(kShapes, mode.shape).c_str());
+                 modeText(kInterpolations, mode.interpolation).c_str(),
+                 modeText(kShapes, mode.shape).c_str());
       }
       out += line;
     }
@@ -261,7 +270,8 @@ std::string writeSyncText(const std::vector<SyncRecord>& records, const std::str
   return out;
 }
 
-bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, TextError& error, TextNotes& notes) {
+bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, TextError& error,
+                   TextNotes& notes) {
   records.clear();
   int lineNumber = 0;
   size_t start = 0;
@@ -281,9 +291,9 @@ bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, Te
       if (tokens.size() != 2 || !tokens[1].quoted)
         return fail(error, lineNumber, "expected: controller \"NAME\"");
       if (tokens[1].text.size() + 1 > qorFramework::kMaxSyncNameLength)
-        return fail(error, lineNumber, "the name is " + std::to_string(tokens[1].text.size()) +
-                                           " bytes long; at most " +
-                                           std::to_string(qorFramework::kMaxSyncNameLength - 1) + " fit");
+        return fail(error, lineNumber,
+                    "the name is " + std::to_string(tokens[1].text.size()) + " bytes long; at most " +
+                        std::to_string(qorFramework::kMaxSyncNameLength - 1) + " fit");
       records.emplace_back();
       records.back().name = tokens[1].text;
       continue;
