@@ -1,0 +1,45 @@
+// The launcher: a small window shown before the render window opens, in which the viewer picks
+// one of seven resolutions and full-screen or windowed play, then launches the demo or leaves.
+// Owns, while runLauncher runs: its SDL window, that window's GL context and a Dear ImGui
+// context; all three are gone when it returns. Depends on SDL2 and Dear ImGui (SDL2 and OpenGL2
+// backends) directly: this is the one UI module outside src/platform allowed to.
+#pragma once
+
+#include <cstdint>
+
+namespace qorFramework {
+
+struct LaunchSettings {
+  bool cancelled = true;  // true unless "launch" was pressed with a resolution selected
+  int32_t width = 0;      // the chosen resolution in pixels
+  int32_t height = 0;
+  bool fullscreen = false;  // the "fullscreen" box when "launch" was pressed
+};
+
+// The resolution list, in list order.
+struct LauncherResolution {
+  const char* text;
+  int32_t width, height;
+};
+const int kLauncherResolutionCount = 7;
+extern const LauncherResolution launcherResolutions[kLauncherResolutionCount];
+
+// What a test sees at the start of each launcher frame, before that frame's events are read.
+struct LauncherFrame {
+  int index;          // frames since the window opened, from 0
+  uint32_t windowId;  // the SDL window id, for synthetic events
+  bool listOpen;      // the resolution list was dropped down in the previous frame
+  // Centres of the list's items in client pixels, valid while listOpen.
+  int itemX[kLauncherResolutionCount], itemY[kLauncherResolutionCount];
+};
+
+struct LauncherHooks {
+  void (*onFrame)(const LauncherFrame& frame, void* user);
+  void* user;
+};
+
+// Shows the launcher until the viewer launches or leaves ("exit", the close box, Escape).
+// `hooks` may be null. A window that cannot be opened counts as a cancel (with an ERROR line).
+LaunchSettings runLauncher(const LauncherHooks* hooks = nullptr);
+
+}  // namespace qorFramework
