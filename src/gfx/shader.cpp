@@ -108,10 +108,11 @@ void GL_Shader::release() {
 }
 
 GLint uniformLocation(GL_Shader& shader, const char* uniformName) {
-  GLint location = shader.program ? glGetUniformLocation(shader.program, uniformName) : -1;
+  // Program 0 (a failed build) has no uniforms; GL would answer it with an error.
+  GLint location = shader.program && uniformName ? glGetUniformLocation(shader.program, uniformName) : -1;
   if (location == -1) {
     trace(TRACE_WARNING, "shaderAccess", "unable to retrieve the following uniform variable: %s for shader: %s",
-          uniformName, shader.name);
+          uniformName ? uniformName : "(null)", shader.name);
   }
   return location;
 }

@@ -87,7 +87,7 @@ TEST_F(ImageTest, PngRgbAndJpegGiveThreeBytesPerPixel) {
   EXPECT_NEAR(bottom[2], 250, 12);
 }
 
-TEST_F(ImageTest, GreyscaleImagesConvertToRgbOrRgba) {
+TEST_F(ImageTest, GreyPaletteAnd16BitImagesConvertTo8BitRgbOrRgba) {
   std::vector<uint8_t> grey = {0, 50, 100, 150, 200, 250};  // 3 x 2
   ASSERT_TRUE(testimages::writePng("grey.png", 3, 2, 1, grey));
   ASSERT_TRUE(load("grey.png"));
@@ -100,6 +100,27 @@ TEST_F(ImageTest, GreyscaleImagesConvertToRgbOrRgba) {
   ASSERT_TRUE(load("ga.png"));
   EXPECT_EQ(bpp, 4);
   EXPECT_EQ(pixels, (std::vector<uint8_t>{10, 10, 10, 255, 20, 20, 20, 128}));
+
+  // 2 x 1 with a palette of red and blue; 1 x 1 RGB of 16 bits a component (0x1234, 0x8000, 0xFFFF).
+  testsupport::writeFile("palette.png", std::string(
+      "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00"
+      "\x00\x01\x08\x03\x00\x00\x00\xc3\xfc\x8f\xb8\x00\x00\x00\x06\x50\x4c\x54\x45\xff\x00\x00"
+      "\x00\x00\xff\x6c\xa1\xfd\x8e\x00\x00\x00\x0b\x49\x44\x41\x54\x78\x9c\x63\x60\x60\x04\x00"
+      "\x00\x04\x00\x02\xbf\x7a\x3f\x4a\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82", 86));
+  ASSERT_TRUE(load("palette.png"));
+  EXPECT_EQ(bpp, 3);
+  EXPECT_EQ(pixels, (std::vector<uint8_t>{255, 0, 0, 0, 0, 255}));
+  testsupport::writeFile("deep.png", std::string(
+      "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00"
+      "\x00\x01\x10\x02\x00\x00\x00\xc0\xe7\x8f\x9d\x00\x00\x00\x0f\x49\x44\x41\x54\x78\x9c\x63"
+      "\x10\x32\x69\x60\xf8\xff\x1f\x00\x06\x74\x02\xc5\x65\x2a\x58\xe3\x00\x00\x00\x00\x49\x45"
+      "\x4e\x44\xae\x42\x60\x82", 72));
+  ASSERT_TRUE(load("deep.png"));
+  EXPECT_EQ(bpp, 3);
+  ASSERT_EQ(pixels.size(), 3u);
+  EXPECT_NEAR(pixels[0], 0x12, 1);
+  EXPECT_NEAR(pixels[1], 0x80, 1);
+  EXPECT_EQ(pixels[2], 0xFF);
 }
 
 TEST_F(ImageTest, OtherFormatsBrokenAndMissingFilesAreRefusedUntouched) {
