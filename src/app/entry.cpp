@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/demo_app.h"
 #include "app/gl_window.h"
+#include "app/launcher.h"
 #include "app/loading_screen.h"
 #include "app/music_stream.h"
 #include "app/scene.h"
@@ -41,14 +42,8 @@ static bool syncSetup(DemoApp& app, MusicStream* music, ControllerList* controll
   return true;
 }
 
-struct LaunchSettings {
-  bool cancelled;
-  int32_t width, height;
-  bool fullscreen;
-};
-
 static LaunchSettings chooseSettings(const CommandLine& line) {
-  if (line.useLauncher) return {false, 1680, 1050, true};
+  if (line.useLauncher) return runLauncher();
   LaunchSettings settings;
   settings.cancelled = false;
   settings.width = line.width;
@@ -89,19 +84,22 @@ int demoMain(int argc, char** argv) {
   registerScene(demoApp, settings.width, settings.height);
   scheduleScene(demoApp);
 
+  bool captured = true;
   if (renderWindow.open) {
     loadingScreen.run(renderWindow.handle, demoApp.timeline, demoApp.textureManager, controllers,
                       &demoApp.appState, !line.capture);
-    if (line.capture) runCapture(demoApp, renderWindow.handle, line);
+    if (line.capture) captured = runCapture(demoApp, renderWindow.handle, line);
     else runMainLoop(demoApp, renderWindow.handle);
   }
 
   stopMusic(&music);
+  // Joins the audio thread now rather than letting it run into the process exit.
+  closeMusicStream(music);
   demoApp.appState = kStateQuitting;
   renderWindow.destroy();
   if (traceSink == 1) closeTraceFile();
   trace(TRACE_INFO, "trace", "Trace stopped.");
-  return 0;
+  return captured ? 0 : 1;
 }
 
 }  // namespace qorFramework

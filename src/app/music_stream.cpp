@@ -50,3 +50,17 @@ void stopMusic(MusicStream* music) {
 }
 
 }  // namespace qorFramework
+
+namespace qorFramework {
+
+void closeMusicStream(MusicStream& music) {
+  if (!music.stream) return;
+  uint32_t underruns = platform::musicUnderruns(music.stream);
+  if (underruns > 0) trace(TRACE_WARNING, "music", "playback ran dry %u times", underruns);
+  platform::closeMusic(music.stream);
+  music.stream = nullptr;
+  music.spectrum = nullptr;
+  music.spectrumEnabled = false;
+}
+
+}  // namespace qorFramework

@@ -28,5 +28,7 @@ void pauseMusic(MusicStream* music, bool paused);
 uint32_t musicTimeMs(MusicStream* music);
 const float* fetchMusicSpectrum(MusicStream* music);
 void stopMusic(MusicStream* music);
+// Closes the stream (the audio device and its thread) and reports the playback underruns.
+void closeMusicStream(MusicStream& music);
 
 }  // namespace qorFramework

@@ -1,9 +1,22 @@
 #include "app/scene.h"
 
+#include "layers/layer_fade_objects.h"
+#include "layers/layer_flicker_flash.h"
+#include "layers/layer_pp.h"
+#include "layers/layer_test.h"
+
 namespace qorFramework {
 
-void registerScene(DemoApp&, int32_t, int32_t) {}
+void registerScene(DemoApp& app, int32_t width, int32_t height) {
+  LayerTimeline& timeline = app.timeline;
+  registerLayer(timeline, "postprocessor", new Layer_PP(width, height));
+  registerLayer(timeline, "test", new Layer_Test());
+  registerLayer(timeline, "flash", new Layer_FlickerFlash());
+  registerLayer(timeline, "fob", new Layer_FadeObjects());
+}
 
+// The post-processor draws twice per frame over the same span: at slot 0 it redirects the scene
+// layers (60 to 62) into its capture target, at slot 65 it finishes the frame into the window.
 void scheduleScene(DemoApp& app) {
   LayerTimeline& timeline = app.timeline;
   scheduleLayer(timeline, app.appState, "postprocessor", 0, 0, 124000);

@@ -25,10 +25,14 @@ static int cursorCounter = 0;
 static uint32_t postedEventType = 0;  // SDL user event carrying our posted close and quit messages
 static uint32_t mouseButtons = 0;     // MK_ flags of the buttons held
 
+// Starts SDL video when nobody has yet, and registers our posted-message event type once,
+// whoever started SDL (the launcher may have).
 static bool initVideo() {
-  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-  if (postedEventType == 0) postedEventType = SDL_RegisterEvents(1);
+  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  if (postedEventType == 0) {
+    uint32_t type = SDL_RegisterEvents(1);
+    if (type != static_cast<uint32_t>(-1)) postedEventType = type;
+  }
   return true;
 }
 
