@@ -282,7 +282,7 @@ TEST_P(LayerPPGradeTest, FlatSceneBecomesTheExpectedColour) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Controls, LayerPPGradeTest,
+    PPControls, LayerPPGradeTest,
     ::testing::Values(
         GradeCase{"AllZeroIsTheScene", {}, kScene},
         GradeCase{"RedModulation", {{"red color modulation", 1}}, {0, 0.4f, 0.8f}},
@@ -347,6 +347,29 @@ TEST_F(LayerPPTest, AllZeroWindowEqualsTheAntiAliasedScene) {
   EXPECT_EQ(mismatches, 0);
   EXPECT_TRUE(near(pixel(2, 2), {0.9f, 0.1f, 0.1f}, 1));
   EXPECT_TRUE(near(pixel(125, 2), {0.1f, 0.3f, 0.9f}, 1));
+}
+
+// An "fxaa" program that halves the picture marks everything that reads the anti-aliased scene.
+TEST_F(LayerPPTest, GradingAndOverlaysReadTheAntiAliasedScene) {
+  testsupport::writeFile("fxaaShaderFrag.h",
+                         "uniform sampler2D tex; uniform float w; uniform float h;\n"
+                         "void main() { gl_FragColor = texture2D(tex, gl_TexCoord[0].xy)"
+                         " * 0.5 * step(0.0, w + h); }\n");
+  testsupport::writeFile("fxaaShaderVert.h", kStandInFxaaVert);
+  initLayer();
+  const Color half = {0.1f, 0.2f, 0.4f};
+  frame([] { drawFlat(kScene); });
+  EXPECT_TRUE(near(pixel(64, 36), half, 1));
+
+  set("post fadeout", 1);
+  set("base fadein", 1);
+  frame([] { drawFlat(kScene); });
+  EXPECT_TRUE(near(pixel(64, 36), half, 1));
+
+  set("base fadein", 0);
+  set("lowpixel post", 1);
+  frame([] { drawFlat(kScene); });
+  EXPECT_TRUE(near(pixel(64, 36), half, 1));
 }
 
 TEST_F(LayerPPTest, ANewSceneEachFrame) {
