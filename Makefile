@@ -24,5 +24,8 @@ test: build
 bench: build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b; done
 
+contact-sheet: build
+	./$(BUILD_DIR)/assetgen --contact-sheet $(BUILD_DIR)/resources $(BUILD_DIR)/contact-sheet.png
+
 clean:
 	rm -rf $(BUILD_DIR)
