@@ -10,12 +10,10 @@
 namespace qorFramework {
 
 const char* const Layer_PP::kControllerNames[kControllerCount] = {
-    "blur factor",        "red color modulation", "green color modulation",
-    "blue color modulation", "invert colors",     "saturation",
-    "desaturation",       "contrast",             "brightness",
-    "darkness",           "rgb distortion",       "pixel distortion",
-    "pixel distortion anim", "fade to black",     "fade to white",
-    "post fadeout",       "base fadein",          "lowpixel post",
+    "blur factor", "red color modulation", "green color modulation", "blue color modulation",
+    "invert colors", "saturation", "desaturation", "contrast", "brightness", "darkness",
+    "rgb distortion", "pixel distortion", "pixel distortion anim", "fade to black", "fade to white",
+    "post fadeout", "base fadein", "lowpixel post",
 };
 
 const char* const kPostVertexSource =
@@ -46,13 +44,15 @@ const char* const kPostFragmentSource =
     "{\n"
     "  vec2 uv = gl_TexCoord[0].xy;\n"
     // 1. offset in -1..1 from the distortion map, scrolled vertically
-    "  vec2 d = 2.0 * texture2D(distort_tex, uv + vec2(0.0, distort_pixel_anim)).rg - vec2(1.0, 1.0);\n"
+    "  vec2 d = 2.0 * texture2D(distort_tex, uv + vec2(0.0, distort_pixel_anim)).rg\n"
+    "           - vec2(1.0, 1.0);\n"
     // 2.
     "  vec2 t = uv + d * distort_pixel;\n"
     // 3.
     "  vec3 base = texture2D(base_tex, t).rgb;\n"
     // 4.
-    "  float r = texture2D(base_tex, t + vec2(base.r / 50.0, sin(2.0 * base.r) / 20.0) * distort).r;\n"
+    "  float r = texture2D(base_tex,\n"
+    "                      t + vec2(base.r / 50.0, sin(2.0 * base.r) / 20.0) * distort).r;\n"
     // 5. level-of-detail bias cos(2g) / 50
     "  float g = texture2D(base_tex, t + vec2(base.g / 20.0, base.g / 20.0) * distort,\n"
     "                      cos(2.0 * base.g) / 50.0).g;\n"

@@ -46,7 +46,9 @@ void writeFxaaFiles() {
   namespace fs = std::filesystem;
   const char* source = std::getenv("DOVRIX_SOURCE_DIR");
   fs::path shaders = fs::path(source ? source : "") / "assets" / "shaders";
-  if (source && fs::exists(shaders / "fxaaShaderVert.h") && fs::exists(shaders / "fxaaShaderFrag.h")) {
+  bool real = source && fs::exists(shaders / "fxaaShaderVert.h") &&
+              fs::exists(shaders / "fxaaShaderFrag.h");
+  if (real) {
     fs::copy_file(shaders / "fxaaShaderVert.h", "fxaaShaderVert.h");
     fs::copy_file(shaders / "fxaaShaderFrag.h", "fxaaShaderFrag.h");
   } else {
