@@ -22,7 +22,8 @@ bool Layer_Test::init(GL_TextureManager* textureManager, ControllerList* control
   lightTexture = textureManager->getTexture("ers-light.png", GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
   overlayTexture =
       textureManager->getTexture("planet-overlay.png", GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
-  backgroundTexture = textureManager->getTexture("starbuck.jpg", GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+  backgroundTexture =
+      textureManager->getTexture("starbuck.jpg", GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
 
   GLint light = uniformLocation(earthShader, "light");
   if (earthShader.program) {

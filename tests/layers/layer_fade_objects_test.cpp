@@ -182,8 +182,10 @@ TEST_F(FadeObjectsTest, ObjectCopiesGlowAsTheFadeMovesThroughThem) {
     layer.objectFades[0]->value = c.fade;
     draw();
     Rgba centre = pixel(32, 32), corner = pixel(1, 1);
-    EXPECT_TRUE(near(centre, c.centre, int(c.centre * 0.8), int(c.centre * 0.3), 6)) << "fade " << c.fade;
-    EXPECT_TRUE(near(corner, c.corner, int(c.corner * 0.8), int(c.corner * 0.3), 6)) << "fade " << c.fade;
+    EXPECT_TRUE(near(centre, c.centre, int(c.centre * 0.8), int(c.centre * 0.3), 6))
+        << "fade " << c.fade;
+    EXPECT_TRUE(near(corner, c.corner, int(c.corner * 0.8), int(c.corner * 0.3), 6))
+        << "fade " << c.fade;
   }
 }
 
