@@ -123,7 +123,9 @@ TEST(GeneratedPictures, OverlayKeepsItsMiddleClear) {
   ASSERT_FALSE(p.rgba.empty());
   for (int y = 540 - 250; y <= 540 + 250; y += 10)
     for (int x = 960 - 250; x <= 960 + 250; x += 10)
-      if (std::hypot(x - 960, y - 540) < 250) ASSERT_EQ(p.at(x, y)[3], 0) << x << "," << y;
+      if (std::hypot(x - 960, y - 540) < 250) {
+        ASSERT_EQ(p.at(x, y)[3], 0) << x << "," << y;
+      }
 }
 
 // The objects are added in fifteen scaled copies: anything left in their surroundings would

@@ -33,8 +33,7 @@ Image buttonBase() {
   Image img(kSize, kSize);
   for (int y = 0; y < kSize; ++y)
     for (int x = 0; x < kSize; ++x) {
-      float qx = std::fabs(x + 0.5f - 32) - 20, qy = std::fabs(y + 0.5f - 32) - 20;
-      float d = std::hypot(std::fmax(qx, 0.0f), std::fmax(qy, 0.0f)) + std::fmin(std::fmax(qx, qy), 0.0f) - 10;
+      float d = roundedBoxDistance(x + 0.5f, y + 0.5f, 32, 32, 30, 30, 10);
       float inside = clamp01(0.5f - d);
       float rim = clamp01(1.0f - std::fabs(d + 1.0f));
       Color c = mix(rgb(0.20f, 0.21f, 0.26f), rgb(0.07f, 0.07f, 0.10f), y / 63.0f);

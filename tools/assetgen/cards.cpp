@@ -2,6 +2,7 @@
 // Type comes from the DejaVu fonts through text.h; glows are blurred copies of the type.
 #include <cmath>
 
+#include "draw.h"
 #include "noise.h"
 #include "pictures.h"
 #include "text.h"
@@ -90,8 +91,7 @@ bool makeLoadingCard(const std::string& path) {
   for (int y = int(by - bh / 2 - 3); y <= int(by + bh / 2 + 3); ++y)
     for (int x = int(cx - bw / 2 - 3); x <= int(cx + bw / 2 + 3); ++x) {
       // Signed distance to a rounded rectangle, stroked 2 px wide.
-      float qx = std::fabs(x + 0.5f - cx) - (bw / 2 - 18), qy = std::fabs(y + 0.5f - by) - (bh / 2 - 18);
-      float d = std::hypot(std::fmax(qx, 0.0f), std::fmax(qy, 0.0f)) + std::fmin(std::fmax(qx, qy), 0.0f) - 18;
+      float d = roundedBoxDistance(x + 0.5f, y + 0.5f, cx, by, bw / 2, bh / 2, 18);
       frame.at(x, y) = clamp01(1.5f - std::fabs(d));
     }
   img.overMask(frame, 0, 0, rgba(0.62f, 0.64f, 0.78f, 0.75f));

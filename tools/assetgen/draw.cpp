@@ -91,6 +91,11 @@ void fillPolygon(Mask& m, const std::vector<Vec2>& pts, float strength) {
     }
 }
 
+float roundedBoxDistance(float x, float y, float cx, float cy, float hw, float hh, float r) {
+  float qx = std::fabs(x - cx) - (hw - r), qy = std::fabs(y - cy) - (hh - r);
+  return std::hypot(std::fmax(qx, 0.0f), std::fmax(qy, 0.0f)) + std::fmin(std::fmax(qx, qy), 0.0f) - r;
+}
+
 Mask glowOf(const Mask& m, int radius) {
   Mask g = m;
   blur(g, radius);

@@ -80,6 +80,9 @@ bool generateModel(const std::string& resources) {
     fprintf(stderr, "assetgen: cannot write %s\n", path.c_str());
     return false;
   }
+  // The demo caches the parsed model beside it and never looks at the text again while the
+  // cache exists: a new model must not be hidden behind an old cache.
+  std::remove((path + ".bin").c_str());
   return true;
 }
 

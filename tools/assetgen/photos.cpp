@@ -287,9 +287,9 @@ Scene mistyRidges() {
   s.clouds = 0.2f;
   s.cloudLit = rgb(1.0f, 0.75f, 0.7f);
   s.height = [](float x, float z) { return mountains(x, z, 242, 0.02f, 55) - 10; };
-  s.albedo = [](float, float, float, Vec3) { return rgb(0.12f, 0.14f, 0.22f); };
-  s.ambient = rgb(0.25f, 0.22f, 0.35f);
-  s.haze = 0.012f;
+  s.albedo = [](float, float, float, Vec3) { return rgb(0.06f, 0.07f, 0.13f); };
+  s.ambient = rgb(0.18f, 0.15f, 0.28f);
+  s.haze = 0.008f;
   s.hazeColor = rgb(0.95f, 0.70f, 0.65f);
   return s;
 }

@@ -15,7 +15,7 @@ const float kPi = 3.14159265f;
 // Surface colour at the unit-sphere point (x, y, z), y towards the north pole; latDeg -90..90.
 Color surfaceAt(float x, float y, float z, float latDeg) {
   float wx = fbm3(x * 1.5f, y * 1.5f, z * 1.5f, 3, 61), wz = fbm3(x * 1.5f + 4, y * 1.5f, z * 1.5f, 3, 62);
-  float h = fbm3(x * 1.8f + 0.6f * wx, y * 1.8f, z * 1.8f + 0.6f * wz, 7, 63) + 0.3f * fbm3(x * 0.7f, y * 0.7f, z * 0.7f, 2, 64);
+  float h = fbm3(x * 1.3f + 0.6f * wx, y * 1.3f, z * 1.3f + 0.6f * wz, 7, 63) + 0.3f * fbm3(x * 0.7f, y * 0.7f, z * 0.7f, 2, 64);
   const float sea = 0.05f;
   float lat = std::fabs(latDeg);
   Color c;
@@ -43,7 +43,7 @@ Color surfaceAt(float x, float y, float z, float latDeg) {
   float cwx = fbm3(x * 2, y * 6, z * 2, 3, 68);
   float cl = fbm3(x * 3.2f + 1.5f * cwx, y * 7.0f, z * 3.2f - 1.5f * cwx, 6, 69);
   float belts = 0.15f * std::cos(latDeg * kPi / 30.0f);
-  float cover = smoothstep(0.05f, 0.55f, cl + belts) * 0.9f;
+  float cover = smoothstep(0.12f, 0.6f, cl + belts) * 0.85f;
   return mix(c, rgb(0.97f, 0.97f, 0.99f), cover);
 }
 

@@ -206,24 +206,24 @@ bool makeStarfield(const std::string& path) {
       float k = 1 - 0.8f * dust * band;
       img.at(x, y) = rgb(c.r * k, c.g * k, c.b * k);
     }
-  // Stars: many faint points, a few bright ones with glow and diffraction spikes.
+  // Stars: many faint points, and a few bright ones with a glow and diffraction spikes.
   Rng rng(7);
-  for (int i = 0; i < 9000; ++i) {
+  for (int i = 0; i < 9000 + 14; ++i) {
+    bool big = i >= 9000;
     float x = rng.range(0, kScreenW), y = rng.range(0, kScreenH);
-    float b = std::pow(rng.uniform(), 14.0f) * 2.2f + 0.03f + rng.uniform() * 0.08f;
+    float b = big ? rng.range(1.2f, 2.5f) : std::pow(rng.uniform(), 6.0f) * 0.9f + 0.03f + rng.uniform() * 0.06f;
     float temp = rng.uniform();
     Color col = temp < 0.3f ? rgb(1.0f, 0.8f, 0.6f) : (temp < 0.7f ? rgb(1, 1, 1) : rgb(0.7f, 0.8f, 1.0f));
-    float s = 0.6f + 0.8f * std::sqrt(b);
-    bool big = b > 1.2f;
-    int reach = big ? 60 : 3;
+    float s = 0.55f + 0.6f * std::sqrt(b);
+    int reach = big ? 70 : 3;
     for (int yy = int(y) - reach; yy <= int(y) + reach; ++yy)
       for (int xx = int(x) - reach; xx <= int(x) + reach; ++xx) {
         float dx = xx + 0.5f - x, dy = yy + 0.5f - y, d2 = dx * dx + dy * dy;
         float l = b * std::exp(-d2 / (2 * s * s));
         if (big) {
-          l += 0.25f * b / (1 + d2 / 20);
-          l += 0.5f * b * (std::exp(-std::fabs(dy) * 1.2f) * std::exp(-std::fabs(dx) / 18) +
-                           std::exp(-std::fabs(dx) * 1.2f) * std::exp(-std::fabs(dy) / 18));
+          l += 0.2f * b / (1 + d2 / 25);
+          l += 0.45f * b * (std::exp(-std::fabs(dy) * 1.3f) * std::exp(-std::fabs(dx) / 22) +
+                            std::exp(-std::fabs(dx) * 1.3f) * std::exp(-std::fabs(dy) / 22));
         }
         img.add(xx, yy, col, l);
       }
