@@ -40,6 +40,8 @@ static bool openSink(FrameSink& sink, const CommandLine& line, int width, int he
   sink.height = height;
   if (!line.captureDir.empty()) {
     sink.folder = line.captureDir;
+    // Fast deflate: frames are intermediate files, and level 8 costs more than rendering them.
+    stbi_write_png_compression_level = 2;
     if (!platform::makeDirectory(sink.folder.c_str())) {
       trace(TRACE_WARNING, "capture", "cannot create the folder %s", sink.folder.c_str());
       return false;
@@ -117,6 +119,16 @@ static bool quitRequested() {
   return false;
 }
 
+// "capture: frame 120 at 2.00 s (14.2 frames a second)" on the debugger output.
+static void reportProgress(const char* what, int count, double seconds, int frames, uint64_t startCount) {
+  double spent = static_cast<double>(platform::performanceCounter() - startCount) /
+                 static_cast<double>(platform::performanceFrequency());
+  char progress[128];
+  snprintf(progress, sizeof(progress), "capture: %s %d at %.2f s (%.1f frames a second)\n", what, count,
+           seconds, spent > 0.0 ? frames / spent : 0.0);
+  platform::debugOutput(progress);
+}
+
 bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line) {
   if (app.appState != kStateLoaded) return false;
   app.appState = kStateRunning;
@@ -161,16 +173,10 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
     }
     platform::swapBuffers(window);
     ++frames;
-    if (index % 60 == 0) {
-      double spent = static_cast<double>(platform::performanceCounter() - startCount) /
-                     static_cast<double>(platform::performanceFrequency());
-      char progress[128];
-      snprintf(progress, sizeof(progress), "capture: frame %d at %.2f s (%.1f frames a second)\n", index,
-               seconds, spent > 0.0 ? frames / spent : 0.0);
-      platform::debugOutput(progress);
-    }
+    if (index % 60 == 0) reportProgress("frame", index, seconds, frames, startCount);
   }
   ok = closeSink(sink) && ok;
+  reportProgress("done,", frames, toSeconds, frames, startCount);
   shutdownDemo(app);
   return ok;
 }

@@ -14,9 +14,11 @@ namespace {
 
 float valueOf(const Controller* controller) { return controller ? controller->value : 0.0f; }
 
-// Binds picture on unit 0 and draws it over the viewport; a missing picture draws nothing.
-void drawPicture(GL_Texture* picture, float scale, float offsetX, float offsetY) {
-  if (!picture) return;
+// Binds picture on unit 0 and draws it over the viewport with the current colour; a missing
+// picture draws nothing, and neither does one at alpha 0 or below (blending would leave every
+// pixel as it was, but a software renderer still pays for each full-screen quad).
+void drawPicture(GL_Texture* picture, float alpha, float scale, float offsetX, float offsetY) {
+  if (!picture || !(alpha > 0.0f)) return;
   picture->bind(GL_TEXTURE0);
   drawScreenQuad(true, scale, offsetX, offsetY);
 }
@@ -79,7 +81,7 @@ void Layer_FadeObjects::drawBackground() {
   a = std::max(a, valueOf(creditFades[1]));
   a = std::max(a, valueOf(creditFades[2]));
   glColor4f(1.0f, 1.0f, 1.0f, a);
-  drawPicture(background, 1.0f, 0.0f, 0.0f);
+  drawPicture(background, a, 1.0f, 0.0f, 0.0f);
 }
 
 // The fade drives blue as well as alpha, so a half-faded page is tinted yellow.
@@ -87,15 +89,16 @@ void Layer_FadeObjects::drawCredits() {
   for (int i = 0; i < kCredits; ++i) {
     const float c = valueOf(creditFades[i]);
     glColor4f(1.0f, 1.0f, c, c);
-    drawPicture(creditPictures[i], 1.0f, 0.0f, 0.0f);
+    drawPicture(creditPictures[i], c, 1.0f, 0.0f, 0.0f);
   }
 }
 
 // Photograph i sits i screens to the right of the strip's origin.
 void Layer_FadeObjects::drawPhotographs() {
-  glColor4f(1.0f, 1.0f, 1.0f, valueOf(sliderAlpha));
+  const float a = valueOf(sliderAlpha);
+  glColor4f(1.0f, 1.0f, 1.0f, a);
   const float shift = 10.0f * valueOf(sliderTranslate);
-  for (int i = 0; i < kPhotos; ++i) drawPicture(photographs[i], 1.0f, float(i) - shift, 0.0f);
+  for (int i = 0; i < kPhotos; ++i) drawPicture(photographs[i], a, 1.0f, float(i) - shift, 0.0f);
 }
 
 // The wobble grows with the title's alpha, so at alpha 0 the picture is unmoved.
@@ -106,13 +109,13 @@ void Layer_FadeObjects::drawTitle() {
   const float scale = 1.0f + 0.03f * a * sinf(cosf(0.1f * t) + 0.12f * t);
   const float offsetX = 0.05f * a * cosf(sinf(0.18f * t) + 0.065f * t + 1.0f);
   const float offsetY = 0.02f * a * sinf(sinf(-0.134f * t) + 0.04f * t);
-  drawPicture(titlePicture, scale, offsetX, offsetY);
+  drawPicture(titlePicture, a, scale, offsetX, offsetY);
 }
 
 void Layer_FadeObjects::drawFlesh() {
   const float f = valueOf(fleshAlpha);
   glColor4f(1.0f, 1.0f, f, f);
-  drawPicture(fleshPicture, 1.0f, 0.0f, 0.0f);
+  drawPicture(fleshPicture, f, 1.0f, 0.0f, 0.0f);
 }
 
 // Fifteen copies of each object picture, growing from 0.2 to 1.6 times the screen. A copy's
@@ -128,6 +131,7 @@ void Layer_FadeObjects::drawObjects() {
     for (int j = 0; j < kEchoes; ++j) {
       const float s = float(j) / 15.0f;
       const float c = s * sinf(3.141f * (s + 1.0f - 2.0f * o));
+      if (!(c > 0.0f)) continue;  // adds nothing
       glColor3f(c, 0.8f * c, 0.3f * c);
       const float y = i == 0 ? 0.0f : (i == 1 ? s : 1.0f - s);
       drawScreenQuad(true, float(j) / 10.0f + 0.2f, 0.0f, y);

@@ -31,14 +31,14 @@ void Layer_FlickerFlash::render() {
   const float s = sinf(t);
   glColor4f(k * (s * s + 0.8f), k * (fabsf(cosf(10.0f * t)) + 0.5f), 0.0f, 1.0f);
   glDisable(GL_DEPTH_TEST);  // stays off
-  drawScreenQuad(false, 1.0f, 0.0f, 0.0f);
+  if (k > 0.0f) drawScreenQuad(false, 1.0f, 0.0f, 0.0f);  // at 0 it adds nothing: skip the quad
 
   // The flash picture, faded in over the first tenth of the brightness, moved diagonally by
   // (1 - p, p - 1) viewport units: right and up (the quad's y grows downwards).
-  if (flashPicture) {
+  const float a = b < 0.1f ? b * 10.0f : 1.0f;
+  if (flashPicture && a > 0.0f) {  // fully transparent: nothing to draw
     flashPicture->bind(GL_TEXTURE0);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const float a = b < 0.1f ? b * 10.0f : 1.0f;
     glColor4f(1.0f, 1.0f, 1.0f, a);
     const float p = flashProgress ? flashProgress->value : 0.0f;
     drawScreenQuad(true, 1.0f, 1.0f - p, p - 1.0f);

@@ -180,6 +180,11 @@ static void drawLevelQuad(float level, GL_Texture* texture) {
   if (texture) texture->unbind();
 }
 
+// The screen-wide fades multiply the window by 1 - value or add value to it: at a value of 0 or
+// below (the colour clamps to 0..1) the window stays exactly as it is, so the quad is skipped;
+// on a software renderer each full-screen quad is a noticeable share of the frame.
+static bool changesWindow(float value) { return !(value <= 0.0f); }
+
 void Layer_PP::finishFrame() {
   // 1. back to the window's framebuffer and viewport
   unbindRenderTarget(captureTarget.get());
@@ -199,10 +204,12 @@ void Layer_PP::finishFrame() {
   const bool lowPixel = value(LowpixelPost) > 0.0f;
   if (lowPixel) renderToTarget(lowResTarget.get(), fxaaTarget.get());
   // 8. post fadeout: the window times (1 - post fadeout)
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_DST_COLOR, GL_ZERO);
-  drawLevelQuad(1.0f - value(PostFadeout), nullptr);
-  glDisable(GL_BLEND);
+  if (changesWindow(value(PostFadeout))) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    drawLevelQuad(1.0f - value(PostFadeout), nullptr);
+    glDisable(GL_BLEND);
+  }
   // 9. base fade-in: plus base fadein x the anti-aliased scene
   if (value(BaseFadein) > 0.0f) {
     glEnable(GL_BLEND);
@@ -220,10 +227,10 @@ void Layer_PP::finishFrame() {
   // 11. fade to black: times (1 - fade to black)
   glEnable(GL_BLEND);
   glBlendFunc(GL_DST_COLOR, GL_ZERO);
-  drawLevelQuad(1.0f - value(FadeToBlack), nullptr);
+  if (changesWindow(value(FadeToBlack))) drawLevelQuad(1.0f - value(FadeToBlack), nullptr);
   // 12. fade to white: plus fade to white
   glBlendFunc(GL_ONE, GL_ONE);
-  drawLevelQuad(value(FadeToWhite), nullptr);
+  if (changesWindow(value(FadeToWhite))) drawLevelQuad(value(FadeToWhite), nullptr);
   // 13.
   glDisable(GL_BLEND);
   // 14.
