@@ -193,13 +193,16 @@ void getClientSize(Window* window, int* width, int* height) {
 
 enum PostedKind { PostedClose = 1, PostedQuit = 2 };
 
+// A posted close names its window by SDL window id, not by pointer: a close still queued when
+// its window is destroyed must find no window (rather than freed memory, or a new window that
+// took the same address) when it is finally taken.
 static void postEvent(PostedKind kind, Window* window, int code) {
   if (!initVideo()) return;
   SDL_Event event;
   SDL_zero(event);
   event.type = postedEventType;
   event.user.code = kind;
-  event.user.data1 = window;
+  event.user.windowID = window ? SDL_GetWindowID(window->sdl) : 0;
   event.user.data2 = reinterpret_cast<void*>(static_cast<intptr_t>(code));
   SDL_PushEvent(&event);
 }
@@ -248,9 +251,9 @@ static bool translateEvent(const SDL_Event& event, Message* out) {
       *out = {nullptr, WM_QUIT, static_cast<uint32_t>(reinterpret_cast<intptr_t>(event.user.data2)), 0};
       return true;
     }
-    out->window = static_cast<Window*>(event.user.data1);
+    bool forCurrent = w && event.user.windowID != 0 && event.user.windowID == SDL_GetWindowID(w->sdl);
     out->message = WM_CLOSE;
-    return out->window != nullptr;
+    return forCurrent;
   }
   switch (event.type) {
     case SDL_QUIT:

@@ -87,6 +87,29 @@ TEST_F(WindowTest, CloseBoxGivesOneCloseAndPostedMessagesArriveInOrder) {
   EXPECT_FALSE(next(&m));
 }
 
+// A close posted to a window that is destroyed before the close is taken must reach nobody:
+// not freed memory, and not the next window (which may even reuse the old one's address).
+TEST(WindowLifetimeTest, CloseQueuedForADestroyedWindowIsDropped) {
+  Window* old = testsupport::createTestWindow(32, 32);
+  ASSERT_NE(old, nullptr);
+  flushMessages();
+  postCloseMessage(old);
+  destroyWindow(old);
+  Window* fresh = testsupport::createTestWindow(32, 32);
+  ASSERT_NE(fresh, nullptr);
+  Message m;
+  bool sawClose = false;
+  while (peekMessage(&m)) sawClose |= m.message == WM_CLOSE;
+  EXPECT_FALSE(sawClose);
+  // A close for the live window still arrives.
+  postCloseMessage(fresh);
+  ASSERT_TRUE(peekMessage(&m));
+  EXPECT_EQ(m.message, WM_CLOSE);
+  EXPECT_EQ(m.window, fresh);
+  destroyWindow(fresh);
+  flushMessages();
+}
+
 TEST(PathTest, BackslashesAndDoubledSeparatorsBecomeOneSlash) {
   EXPECT_EQ(nativePath("data\\textures\\distortion.png"), "data/textures/distortion.png");
   EXPECT_EQ(nativePath("editor//button-linear.png"), "editor/button-linear.png");
