@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,14 +12,18 @@ const char* commandLineUsage() {
          " [--fps F] [--from S] [--to S]\n";
 }
 
+// A finite decimal number: strtod also reads "nan" and "inf", which no option can use.
 static bool parseNumber(const char* text, double* out) {
   if (!text || !*text) return false;
   char* end = nullptr;
   double value = strtod(text, &end);
-  if (*end != '\0') return false;
+  if (*end != '\0' || !std::isfinite(value)) return false;
   *out = value;
   return true;
 }
+
+// Sizes are checked as read, before the conversion to int (which is undefined out of range).
+static bool validSize(double pixels) { return pixels >= 16.0 && pixels < 16385.0; }
 
 static std::string absolute(const std::string& path, const std::string& base) {
   if (path.empty() || path[0] == '/') return path;
@@ -53,6 +58,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const std::strin
       line.videoFile = absolute(value, workingDirectory);
     } else if (!parseNumber(value, &number)) {
       return fail(std::string(arg) + " needs a number, not \"" + value + "\"");
+    } else if ((strcmp(arg, "--width") == 0 || strcmp(arg, "--height") == 0) && !validSize(number)) {
+      return fail("the size must be between 16 and 16384 pixels");
     } else if (strcmp(arg, "--width") == 0) {
       line.width = static_cast<int>(number);
       haveWidth = true;
@@ -70,8 +77,6 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const std::strin
     }
   }
   if (haveWidth != haveHeight) return fail("--width and --height go together");
-  if (haveWidth && (line.width < 16 || line.height < 16 || line.width > 16384 || line.height > 16384))
-    return fail("the size must be between 16 and 16384 pixels");
   line.useLauncher = !haveWidth;
   if (line.capture) {
     if (!line.captureDir.empty() && !line.videoFile.empty()) return fail("--capture and --video exclude each other");

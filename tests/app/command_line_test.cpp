@@ -62,4 +62,18 @@ TEST(CommandLineTest, MistakesAreRefusedWithAReason) {
   EXPECT_FALSE(parse({"--width", "0", "--height", "480"}).error.empty());
 }
 
+TEST(CommandLineTest, NumbersOutsideWhatAnIntOrAClockHoldsAreRefused) {
+  // Sizes far beyond int range (whose conversion would be undefined) and non-finite numbers.
+  EXPECT_FALSE(parse({"--width", "1e300", "--height", "480"}).ok);
+  EXPECT_FALSE(parse({"--width", "-1e300", "--height", "480"}).ok);
+  EXPECT_FALSE(parse({"--width", "nan", "--height", "480"}).ok);
+  EXPECT_FALSE(parse({"--width", "640", "--height", "inf"}).ok);
+  EXPECT_FALSE(parse({"--capture", "d", "--width", "64", "--height", "64", "--from", "nan"}).ok);
+  EXPECT_FALSE(parse({"--capture", "d", "--width", "64", "--height", "64", "--to", "inf"}).ok);
+  CommandLine edge = parse({"--width", "16384", "--height", "16"});
+  ASSERT_TRUE(edge.ok) << edge.error;
+  EXPECT_EQ(edge.width, 16384);
+  EXPECT_EQ(edge.height, 16);
+}
+
 }  // namespace
