@@ -281,10 +281,11 @@ static uint64_t fileSize(FILE* file) {
   return size > 0 ? static_cast<uint64_t>(size) : 0;
 }
 
+// The size is not asked for: a directory opens too and reports an enormous one; reading it
+// fails at once instead.
 static bool readWholeFile(const char* path, std::string* out) {
   FILE* file = platform::openFile(path, "rb");
   if (!file) return false;
-  out->reserve(fileSize(file));
   char chunk[1 << 16];
   size_t got;
   while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) out->append(chunk, got);

@@ -230,6 +230,17 @@ TEST(ObjModel, MissingObjKeepsContentsAndWritesNoCache) {
   EXPECT_TRUE(capture.contains("WARNING (objLoader): cannot read absent.obj"));
 }
 
+TEST(ObjModel, DirectoryInPlaceOfTheObjIsRefused) {
+  // A directory opens for reading on Linux and reports an enormous size.
+  ScratchDir dir;
+  platform::makeDirectory("folder.obj");
+  DebugCapture capture;
+  ObjModel model;
+  EXPECT_FALSE(model.loadGeometry("folder.obj"));
+  EXPECT_EQ(model.vertexCount, 0u);
+  EXPECT_TRUE(capture.contains("WARNING (objLoader): cannot read folder.obj"));
+}
+
 TEST(ObjModel, UnwritableCacheStillLoads) {
   ScratchDir dir;
   platform::makeDirectory("sub");
