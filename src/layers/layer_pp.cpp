@@ -180,6 +180,14 @@ static void drawLevelQuad(float level, GL_Texture* texture) {
   if (texture) texture->unbind();
 }
 
+// drawLevelQuad with blending on and factors (source, destination); blending is off afterwards.
+static void blendLevelQuad(GLenum source, GLenum destination, float level, GL_Texture* texture) {
+  glEnable(GL_BLEND);
+  glBlendFunc(source, destination);
+  drawLevelQuad(level, texture);
+  glDisable(GL_BLEND);
+}
+
 // The screen-wide fades multiply the window by 1 - value or add value to it: at a value of 0 or
 // below (the colour clamps to 0..1) the window stays exactly as it is, so the quad is skipped;
 // on a software renderer each full-screen quad is a noticeable share of the frame.
@@ -204,26 +212,12 @@ void Layer_PP::finishFrame() {
   const bool lowPixel = value(LowpixelPost) > 0.0f;
   if (lowPixel) renderToTarget(lowResTarget.get(), fxaaTarget.get());
   // 8. post fadeout: the window times (1 - post fadeout)
-  if (changesWindow(value(PostFadeout))) {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    drawLevelQuad(1.0f - value(PostFadeout), nullptr);
-    glDisable(GL_BLEND);
-  }
+  if (changesWindow(value(PostFadeout)))
+    blendLevelQuad(GL_DST_COLOR, GL_ZERO, 1.0f - value(PostFadeout), nullptr);
   // 9. base fade-in: plus base fadein x the anti-aliased scene
-  if (value(BaseFadein) > 0.0f) {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    drawLevelQuad(value(BaseFadein), fxaaTarget.get());
-    glDisable(GL_BLEND);
-  }
+  if (value(BaseFadein) > 0.0f) blendLevelQuad(GL_ONE, GL_ONE, value(BaseFadein), fxaaTarget.get());
   // 10. low-pixel overlay: plus lowpixel post x the 64 x 64 copy
-  if (lowPixel) {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    drawLevelQuad(value(LowpixelPost), lowResTarget.get());
-    glDisable(GL_BLEND);
-  }
+  if (lowPixel) blendLevelQuad(GL_ONE, GL_ONE, value(LowpixelPost), lowResTarget.get());
   // 11. fade to black: times (1 - fade to black)
   glEnable(GL_BLEND);
   glBlendFunc(GL_DST_COLOR, GL_ZERO);

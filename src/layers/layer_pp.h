@@ -43,9 +43,9 @@ class Layer_PP : public Layer_Base {
   // controllers. Always true: failures are traced by the building blocks.
   bool init(GL_TextureManager* textureManager, ControllerList* controllers) override;
   // Phase 0: binds captureTarget (cleared to transparent black) as the render target.
-  // Phase 1: unbinds it and draws the processed frame into the window's framebuffer.
-  // Must be called exactly twice per frame. Leaves program 0, blending and depth test disabled,
-  // GL_TEXTURE0 active with texture 0 bound.
+  // Phase 1: unbinds it and draws the processed frame into the window's framebuffer, leaving
+  // program 0, blending and depth test disabled, GL_TEXTURE0 active with texture 0 bound.
+  // Must be called exactly twice per frame.
   void render() override;
   // Releases the render targets, both programs and the neutral stand-in (context current).
   void shutdown() override;

@@ -1,7 +1,7 @@
 // OBJ parsing, the binary cache, and drawing from vertex buffers.
 //
-// The parser keeps the token rules of the original fscanf-based reader, which stored files
-// depend on, but scans the whole file in memory:
+// The parser reads tokens the way an fscanf loop over the stream would (stored model files
+// depend on these rules), but scans the whole file in memory:
 //   - tokens are runs of non-whitespace, compared whole and case-sensitively;
 //   - a lone "#", "mtllib" and "o" discard the rest of their line;
 //   - "v"/"vn" read three numbers, "vt" two, "f" nine integers each after one separator
