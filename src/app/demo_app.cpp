@@ -127,7 +127,7 @@ static void showLatency(DemoApp& app, uint32_t tMs) {
 
 // The first message-free iteration starts the music and the clock from 0 together.
 static void startPlayback(DemoApp& app) {
-  if (app.music && app.music->stream && isMusicAllPaused(app.music)) resumeMusic(app.music);
+  if (isMusicAllPaused(app.music)) resumeMusic(app.music);
   else playMusicStream(app.music);
   sampleClock(app);
   app.clock.playedSeconds = 0.0f;

@@ -49,10 +49,6 @@ void stopMusic(MusicStream* music) {
   if (streamOf(music)) platform::stopMusic(music->stream);
 }
 
-}  // namespace qorFramework
-
-namespace qorFramework {
-
 void closeMusicStream(MusicStream& music) {
   if (!music.stream) return;
   uint32_t underruns = platform::musicUnderruns(music.stream);
