@@ -12,6 +12,8 @@
 #include <backends/imgui_impl_sdl.h>
 
 #include <cfloat>
+#include <cstring>
+#include <string>
 
 #include "app/trace.h"
 #include "platform/gl.h"
@@ -115,14 +117,11 @@ void discardWindowEvents() {
 // ownership of the bytes.
 void loadFont() {
   ImGuiIO& io = ImGui::GetIO();
-  FILE* file = platform::openFile(kFontPath, "rb");
-  if (file) {
-    long size = (fseek(file, 0, SEEK_END) == 0) ? ftell(file) : -1;
-    rewind(file);
-    void* bytes = size > 0 ? IM_ALLOC(static_cast<size_t>(size)) : nullptr;
-    bool read = bytes && fread(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
-    fclose(file);
-    if (read && io.Fonts->AddFontFromMemoryTTF(bytes, static_cast<int>(size), kFontPixels)) return;
+  std::string font;
+  if (platform::readWholeFile(kFontPath, &font) && !font.empty()) {
+    void* bytes = IM_ALLOC(font.size());
+    memcpy(bytes, font.data(), font.size());
+    if (io.Fonts->AddFontFromMemoryTTF(bytes, static_cast<int>(font.size()), kFontPixels)) return;
     IM_FREE(bytes);
   }
   trace(TRACE_INFO, kSource, "%s not available; using the built-in font", kFontPath);

@@ -30,17 +30,6 @@ off_t seekMemory(void* handle, off_t offset, int whence) {
   return static_cast<off_t>(target);
 }
 
-bool readWholeFile(const char* path, std::vector<unsigned char>* bytes) {
-  FILE* f = openFile(path, "rb");
-  if (!f) return false;
-  unsigned char chunk[65536];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
-  bool ok = !ferror(f);
-  fclose(f);
-  return ok;
-}
-
 void setReason(std::string* whyNot, const std::string& text) {
   if (whyNot) *whyNot = text;
 }

@@ -15,7 +15,7 @@ namespace platform {
 
 // The file's bytes and the read offset mpg123 sees through its replaced reader.
 struct MemoryFile {
-  std::vector<unsigned char> bytes;
+  std::string bytes;
   int64_t offset = 0;
 };
 

@@ -42,6 +42,21 @@ FILE* openFile(const char* demoPath, const char* mode) {
   return fopen(nativePath(demoPath).c_str(), mode);
 }
 
+bool readWholeFile(const char* demoPath, std::string* bytes, bool* couldNotOpen) {
+  bytes->clear();
+  FILE* file = openFile(demoPath, "rb");
+  if (couldNotOpen) *couldNotOpen = file == nullptr;
+  if (!file) return false;
+  // In chunks: the string grows only as far as the file really goes (no size taken up front).
+  char chunk[65536];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) bytes->append(chunk, got);
+  bool failed = ferror(file) != 0;  // a folder opens, then fails here
+  fclose(file);
+  if (failed) bytes->clear();
+  return !failed;
+}
+
 bool makeDirectory(const char* demoPath) {
   std::string path = nativePath(demoPath);
   if (mkdir(path.c_str(), 0755) == 0) return true;

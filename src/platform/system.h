@@ -26,6 +26,9 @@ void setDebugOutputHook(DebugOutputHook hook);
 std::string nativePath(const char* demoPath);
 // fopen after translating the path. Same modes and result as fopen.
 FILE* openFile(const char* demoPath, const char* mode);
+// Reads a whole file into `bytes`. False, with `bytes` empty, when the file cannot be opened or
+// a read fails; `couldNotOpen` (may be null) tells the first case from the second.
+bool readWholeFile(const char* demoPath, std::string* bytes, bool* couldNotOpen = nullptr);
 // Creates one folder (not its parents); true when it exists afterwards.
 bool makeDirectory(const char* demoPath);
 // Atomically replaces `to` with `from` (both demo paths); true on success.

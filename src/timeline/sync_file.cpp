@@ -157,21 +157,10 @@ std::string encodeSyncData(const std::vector<SyncRecord>& records) {
 }
 
 bool readWholeFile(const char* fileName, std::string& bytes) {
-  FILE* file = platform::openFile(fileName, "rb");
-  if (!file) return false;
-  // Read in chunks: the image grows only as far as the file really goes.
-  bytes.clear();
-  char chunk[65536];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, got);
-  bool failed = ferror(file) != 0;
-  fclose(file);
-  if (failed) {
-    trace(TRACE_WARNING, kSource, "cannot read \"%s\"", fileName);
-    bytes.clear();
-    return false;
-  }
-  return true;
+  bool couldNotOpen = false;
+  if (platform::readWholeFile(fileName, &bytes, &couldNotOpen)) return true;
+  if (!couldNotOpen) trace(TRACE_WARNING, kSource, "cannot read \"%s\"", fileName);
+  return false;
 }
 
 bool writeFileReplacing(const char* fileName, const std::string& bytes) {

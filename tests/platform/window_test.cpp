@@ -116,6 +116,23 @@ TEST(PathTest, BackslashesAndDoubledSeparatorsBecomeOneSlash) {
   EXPECT_EQ(nativePath(".\\resources\\"), "./resources/");
 }
 
+TEST(PathTest, WholeFileReadTellsAMissingFileFromAFailedRead) {
+  testsupport::ScratchDir dir;
+  ASSERT_TRUE(makeDirectory("data"));
+  const std::string content("a\0b\xff", 4);
+  testsupport::writeFile("data/x.bin", content);
+  std::string bytes = "stale";
+  bool couldNotOpen = true;
+  EXPECT_TRUE(readWholeFile("data\\x.bin", &bytes, &couldNotOpen));
+  EXPECT_FALSE(couldNotOpen);
+  EXPECT_EQ(bytes, content);
+  EXPECT_FALSE(readWholeFile("data\\missing.bin", &bytes, &couldNotOpen));
+  EXPECT_TRUE(couldNotOpen);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(readWholeFile("data", &bytes, &couldNotOpen));  // a folder opens but cannot be read
+  EXPECT_FALSE(couldNotOpen);
+}
+
 TEST(CursorTest, DisplayCounterFollowsWin32Rules) {
   int start = showCursor(true);
   EXPECT_EQ(showCursor(false), start - 1);
