@@ -43,7 +43,7 @@ constexpr int32_t kStateQuitting = 4;
 // Appends (taking ownership) and writes "pushing NAME\n" and the entry count to the debugger output.
 void registerLayer(LayerTimeline& timeline, const char* name, Layer_Base* layer);
 Layer_Base* findLayer(const LayerTimeline& timeline, const char* name);
-// Only while appState is 0; unknown names are skipped silently; slot must be below 128.
+// Only while appState is 0; unknown names and slots of 128 or more are skipped silently.
 void scheduleLayer(LayerTimeline& timeline, int32_t appState, const char* name, uint32_t slot,
                    uint32_t startMs, uint32_t endMs);
 // Fills activeSlots for t (ms) and updates and renders the active layers in slot order, each on
