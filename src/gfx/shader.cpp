@@ -32,27 +32,29 @@ bool compileStage(GL_Shader& shader, GLenum type, const char* source) {
   return true;
 }
 
-// Reads a shader file into `source`. A missing file leaves it empty and is not reported; a file
-// too large for the source buffer is refused with an ERROR and false.
+// Reads a shader file into `source`: the text up to the first zero byte. A missing file leaves
+// it empty and is not reported; a file too large for the source buffer, or one that opens but
+// cannot be read (a directory), is refused with an ERROR and false.
 bool readSourceFile(const char* shaderName, const char* fileName, std::string& source) {
   source.clear();
   FILE* file = fileName ? platform::openFile(fileName, "rb") : nullptr;
   if (!file) return true;
-  long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-  bool ok = size >= 0 && static_cast<unsigned long>(size) < GL_Shader::kSourceFileSize &&
-            std::fseek(file, 0, SEEK_SET) == 0;
-  if (ok) {
-    std::vector<char> buffer(GL_Shader::kSourceFileSize, 0);
-    size_t got = std::fread(buffer.data(), 1, static_cast<size_t>(size), file);
-    buffer[got] = 0;
-    source = buffer.data();  // the text up to the first zero byte
-  } else {
+  // Asking for the whole buffer tells an oversize file by filling it.
+  std::vector<char> buffer(GL_Shader::kSourceFileSize + 1, 0);
+  size_t got = std::fread(buffer.data(), 1, GL_Shader::kSourceFileSize, file);
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    trace(TRACE_ERROR, "shaderCompiler", "(%s) - cannot read shader source file: %s", shaderName, fileName);
+    return false;
+  }
+  if (got >= GL_Shader::kSourceFileSize) {
     trace(TRACE_ERROR, "shaderCompiler", "(%s) - shader source file too large (limit %zu bytes): %s",
           shaderName, GL_Shader::kSourceFileSize - 1, fileName);
+    return false;
   }
-  std::fclose(file);
-  return ok;
+  source = buffer.data();
+  return true;
 }
 
 }  // namespace

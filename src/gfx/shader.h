@@ -24,7 +24,8 @@ class GL_Shader {
   void createFromSource(const char* name, const char* vertexSource, const char* geometrySource,
                         const char* fragmentSource);
   // Reads two source files (demo paths); a file that is missing or holds at most one character
-  // is an absent stage. A file of 40,960 bytes or more refuses the build (ERROR).
+  // is an absent stage. A file of 40,960 bytes or more, or one that opens but cannot be read,
+  // refuses the build (ERROR).
   void createFromFiles(const char* name, const char* vertexFile, const char* fragmentFile);
   // Deletes the stage objects, then the program; program becomes 0 and valid false.
   void release();

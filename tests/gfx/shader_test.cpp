@@ -88,7 +88,7 @@ TEST_F(ShaderTest, FilesWithBackslashPathsSingleCharactersAndMissingFiles) {
   EXPECT_TRUE(capture.contains("INFO (shaderCompiler): (empty) - shader created!"));
 }
 
-TEST_F(ShaderTest, OversizeFilesAndNamesAreRefused) {
+TEST_F(ShaderTest, OversizeAndUnreadableFilesAndLongNamesAreRefused) {
   ScratchDir scratch;
   // 40,959 bytes still fit the buffer with its zero; 40,960 do not.
   std::string fits = std::string(kFragment) + "//";
@@ -105,6 +105,13 @@ TEST_F(ShaderTest, OversizeFilesAndNamesAreRefused) {
   EXPECT_EQ(shader.program, 0u);
   EXPECT_TRUE(capture.contains("ERROR (shaderCompiler): (big) - shader source file too large"));
   EXPECT_FALSE(capture.contains("shader created"));
+
+  capture.clear();
+  ASSERT_EQ(mkdir("folder.h", 0755), 0);  // opens for reading on Linux, but reads nothing
+  shader.createFromFiles("folder", "folder.h", nullptr);
+  EXPECT_FALSE(shader.valid);
+  EXPECT_TRUE(capture.contains("ERROR (shaderCompiler): (folder) - cannot read shader source file: folder.h"));
+  EXPECT_FALSE(capture.contains("too large"));
 
   capture.clear();
   std::string longName(512, 'n');
