@@ -95,17 +95,7 @@ bool Layer_PP::init(GL_TextureManager* textureManager, ControllerList* controlle
   postShader.createFromSource("postprocessor", kPostVertexSource, nullptr, kPostFragmentSource);
   fxaaShader.createFromFiles("fxaa", "fxaaShaderVert.h", "fxaaShaderFrag.h");
 
-  distortionTexture = textureManager
-      ? textureManager->getTexture("data\\textures\\distortion.png", GL_REPEAT, GL_REPEAT)
-      : nullptr;
-  if (!distortionTexture) {
-    // Without the map the grading pass still needs an offset of zero on unit 1: a texture
-    // sampler with nothing bound would read black, which is the offset (-1, -1).
-    const uint8_t grey[3] = {128, 128, 128};
-    neutralDistortion = std::make_unique<GL_MemTexture>();
-    neutralDistortion->create(grey, 1, 1, GL_RGB, GL_REPEAT, GL_REPEAT);
-    distortionTexture = neutralDistortion.get();
-  }
+  loadDistortionMap(textureManager);
   phase = 0;
 
   glUseProgram(postShader.program);
@@ -117,6 +107,32 @@ bool Layer_PP::init(GL_TextureManager* textureManager, ControllerList* controlle
   glUniform1f(uniformLocation(fxaaShader, "h"), static_cast<float>(outputHeight));
   glUseProgram(0);
 
+  lookUpPostUniforms();
+
+  if (controllerList) {
+    for (int i = 0; i < kControllerCount; ++i) {
+      std::string name = std::string("Postprocessor: ") + kControllerNames[i];
+      controllers[i] = findOrCreateController(*controllerList, name.c_str());
+    }
+  }
+  checkGlError("Layer_PP::init");
+  return true;
+}
+
+void Layer_PP::loadDistortionMap(GL_TextureManager* textureManager) {
+  distortionTexture = textureManager
+      ? textureManager->getTexture("data\\textures\\distortion.png", GL_REPEAT, GL_REPEAT)
+      : nullptr;
+  if (distortionTexture) return;
+  // Without the map the grading pass still needs an offset of zero on unit 1: a texture
+  // sampler with nothing bound would read black, which is the offset (-1, -1).
+  const uint8_t grey[3] = {128, 128, 128};
+  neutralDistortion = std::make_unique<GL_MemTexture>();
+  neutralDistortion->create(grey, 1, 1, GL_RGB, GL_REPEAT, GL_REPEAT);
+  distortionTexture = neutralDistortion.get();
+}
+
+void Layer_PP::lookUpPostUniforms() {
   uniforms.colorR = uniformLocation(postShader, "color_r");
   uniforms.colorG = uniformLocation(postShader, "color_g");
   uniforms.colorB = uniformLocation(postShader, "color_b");
@@ -128,15 +144,6 @@ bool Layer_PP::init(GL_TextureManager* textureManager, ControllerList* controlle
   uniforms.distort = uniformLocation(postShader, "distort");
   uniforms.distortPixel = uniformLocation(postShader, "distort_pixel");
   uniforms.distortPixelAnim = uniformLocation(postShader, "distort_pixel_anim");
-
-  if (controllerList) {
-    for (int i = 0; i < kControllerCount; ++i) {
-      std::string name = std::string("Postprocessor: ") + kControllerNames[i];
-      controllers[i] = findOrCreateController(*controllerList, name.c_str());
-    }
-  }
-  checkGlError("Layer_PP::init");
-  return true;
 }
 
 void Layer_PP::shutdown() {

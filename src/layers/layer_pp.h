@@ -66,6 +66,10 @@ class Layer_PP : public Layer_Base {
   std::unique_ptr<GL_MemTexture> neutralDistortion;
 
  private:
+  // The manager's "data\\textures\\distortion.png", or the neutral stand-in when it is missing.
+  void loadDistortionMap(GL_TextureManager* textureManager);
+  // The eleven uniform locations of postShader, in their look-up order.
+  void lookUpPostUniforms();
   float value(ControllerIndex index) const;
   void beginCapture();
   void finishFrame();
