@@ -11,19 +11,10 @@ using namespace qorFramework;
 using testsupport::DebugCapture;
 using testsupport::Rgba;
 
+using testsupport::currentViewport;
+using testsupport::glInteger;
+
 namespace {
-
-GLint integer(GLenum what) {
-  GLint value = 0;
-  glGetIntegerv(what, &value);
-  return value;
-}
-
-std::vector<GLint> viewport() {
-  std::vector<GLint> v(4);
-  glGetIntegerv(GL_VIEWPORT, v.data());
-  return v;
-}
 
 class ScreenQuadTest : public testsupport::GLTest {
  protected:
@@ -68,9 +59,9 @@ TEST_F(ScreenQuadTest, FlipPutsTheFirstStoredRowAtTheTop) {
   draw(false, 1, 0, 0);
   EXPECT_EQ(pixel(10, 0).r, 0);  // render-target orientation: row 0 at the bottom
   EXPECT_EQ(pixel(10, 63).r, 252);
-  EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
-  EXPECT_EQ(integer(GL_MODELVIEW_STACK_DEPTH), 1);
-  EXPECT_EQ(integer(GL_PROJECTION_STACK_DEPTH), 1);
+  EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+  EXPECT_EQ(glInteger(GL_MODELVIEW_STACK_DEPTH), 1);
+  EXPECT_EQ(glInteger(GL_PROJECTION_STACK_DEPTH), 1);
   EXPECT_EQ(glErrorName(), "GL_NO_ERROR");
 }
 
@@ -133,10 +124,10 @@ TEST_F(TargetTest, RenderToTargetCopiesAndRestoresTheWindowState) {
   paintDot(b, 20, 20);
   glViewport(3, 4, 50, 40);
   renderToTarget(&b, &a);
-  EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
-  EXPECT_EQ(viewport(), (std::vector<GLint>{3, 4, 50, 40}));
-  EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-  EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), 0);
+  EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), 0);
+  EXPECT_EQ(currentViewport(), (std::vector<GLint>{3, 4, 50, 40}));
+  EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+  EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), 0);
   EXPECT_EQ(block(b, 5, 7, 3), block(a, 5, 7, 3));
   EXPECT_EQ(block(b, 5, 7, 1)[0], 255);
   EXPECT_EQ(block(b, 20, 20, 1)[0], 0);
@@ -192,7 +183,7 @@ TEST_F(TargetTest, SharedBlurCreatesHalfSizeTargetsAndThreePrograms) {
   EXPECT_GE(b.blurIntensityLocation, 0);
   EXPECT_GE(b.thresholdLocation, 0);
   EXPECT_GE(b.xstLocation, 0);
-  EXPECT_EQ(integer(GL_CURRENT_PROGRAM), 0);
+  EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
   GLint sampler = -1;
   glGetUniformiv(b.smartBlur.program, glGetUniformLocation(b.smartBlur.program, "diffuse_tex"), &sampler);
   EXPECT_EQ(sampler, 1);
@@ -226,9 +217,9 @@ TEST_F(TargetTest, BlurTargetRunsItsPassesAndSpreadsADotAlongTheAxes) {
 
   blurTarget(&source, &destination, 0.04f);
   EXPECT_EQ(sharedBlur().lastPasses, 1);
-  EXPECT_EQ(integer(GL_CURRENT_PROGRAM), 0);
-  EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
-  EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 64, 64}));
+  EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
+  EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), 0);
+  EXPECT_EQ(currentViewport(), (std::vector<GLint>{0, 0, 64, 64}));
   std::vector<int> r = block(destination, 512, 512, 5);
   auto at = [&](int dx, int dy) { return r[(dy + 2) * 5 + (dx + 2)]; };
   EXPECT_LT(at(0, 0), 255);

@@ -30,6 +30,9 @@ using testsupport::DebugCapture;
 using testsupport::Rgba;
 using testsupport::ScratchDir;
 
+using testsupport::currentViewport;
+using testsupport::glInteger;
+
 namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -111,12 +114,6 @@ void fillTarget(GL_FBOTexture& target, Color c) {
            << want.r * 255 << ", " << want.g * 255 << ", " << want.b * 255 << ") +-" << tolerance;
   }
   return ::testing::AssertionSuccess();
-}
-
-GLint integer(GLenum what) {
-  GLint value = 0;
-  glGetIntegerv(what, &value);
-  return value;
 }
 
 class LayerPPTest : public testsupport::GLTest {
@@ -532,7 +529,7 @@ TEST_F(LayerPPTest, CaptureRedirectsTheSceneAndFinishRestoresTheWindow) {
   slot([&] { layer->render(); });
   EXPECT_EQ(layer->phase, 1);
   EXPECT_EQ(renderTargetDepth(), 1u);
-  EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), static_cast<GLint>(layer->captureTarget->fboName));
+  EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), static_cast<GLint>(layer->captureTarget->fboName));
   GLint inside[4];
   glGetIntegerv(GL_VIEWPORT, inside);
   EXPECT_EQ(inside[2], 128);
@@ -545,15 +542,15 @@ TEST_F(LayerPPTest, CaptureRedirectsTheSceneAndFinishRestoresTheWindow) {
   slot([&] { layer->render(); });
   EXPECT_EQ(layer->phase, 0);
   EXPECT_EQ(renderTargetDepth(), 0u);
-  EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
+  EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), 0);
   GLint after[4];
   glGetIntegerv(GL_VIEWPORT, after);
   EXPECT_EQ(std::vector<GLint>(after, after + 4), (std::vector<GLint>{0, 8, 128, 56}));
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_EQ(integer(GL_CURRENT_PROGRAM), 0);
-  EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-  EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), 0);
+  EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
+  EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+  EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), 0);
 
   EXPECT_TRUE(near(pixel(64, 3), {1, 0, 0}, 0));  // outside the viewport: untouched
   EXPECT_TRUE(near(pixel(64, 36), kScene, 1));

@@ -59,6 +59,18 @@ std::string readFile(const std::string& path) {
   return buffer.str();
 }
 
+GLint glInteger(GLenum what) {
+  GLint value = 0;
+  glGetIntegerv(what, &value);
+  return value;
+}
+
+std::vector<GLint> currentViewport() {
+  std::vector<GLint> v(4);
+  glGetIntegerv(GL_VIEWPORT, v.data());
+  return v;
+}
+
 platform::Window* createTestWindow(int width, int height) {
   platform::WindowDesc desc = {"test", width, height, false, nullptr};
   bool fullscreen = false;

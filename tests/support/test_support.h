@@ -46,6 +46,10 @@ struct Rgba {
   uint8_t r, g, b, a;
 };
 
+// One integer of GL state (glGetIntegerv), and the current viewport as {x, y, width, height}.
+GLint glInteger(GLenum what);
+std::vector<GLint> currentViewport();
+
 // Fixture with a windowed GL context of the given size, current for the test's duration.
 class GLTest : public ::testing::Test {
  protected:
