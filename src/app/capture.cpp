@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/trace.h"
+#include "editor/sync_editor.h"
 #include "gfx/screen_quad.h"
 #include "platform/gl.h"
 #include "platform/music_decoder.h"
@@ -146,6 +147,7 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
   std::vector<unsigned char> rgb;
   FrameSink sink;
   bool ok = openSink(sink, line, width, height, toSeconds);
+  if (app.editor) app.editor->init();
   uint64_t startCount = platform::performanceCounter();
   int frames = 0;
 
@@ -166,6 +168,7 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
       spectrum = bins.data();
     }
     drawDemoFrame(app, tMs, spectrum);
+    if (app.editor) app.editor->draw();
     readWindow(sink, rgb);
     if (!writeFrame(sink, index, rgb)) {
       trace(TRACE_WARNING, "capture", "cannot write frame %d", index);

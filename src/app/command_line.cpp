@@ -9,7 +9,8 @@ namespace qorFramework {
 const char* commandLineUsage() {
   return "usage: dovrix [--width W --height H [--windowed]]\n"
          "       dovrix --capture DIR|--video FILE.mp4 --width W --height H"
-         " [--fps F] [--from S] [--to S]\n";
+         " [--fps F] [--from S] [--to S]\n"
+         "       dovrix --edit [--width W --height H [--fullscreen]] [--bpm N] [--beat-offset S]\n";
 }
 
 // A finite decimal number: strtod also reads "nan" and "inf", which no option can use.
@@ -40,12 +41,21 @@ static CommandLine fail(const std::string& why) {
 CommandLine parseCommandLine(int argc, const char* const* argv, const std::string& workingDirectory) {
   CommandLine line;
   bool haveWidth = false, haveHeight = false;
+  bool askedWindowed = false, askedFullscreen = false;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     double number = 0.0;
     if (strcmp(arg, "--windowed") == 0) {
-      line.fullscreen = false;
+      askedWindowed = true;
+      continue;
+    }
+    if (strcmp(arg, "--fullscreen") == 0) {
+      askedFullscreen = true;
+      continue;
+    }
+    if (strcmp(arg, "--edit") == 0) {
+      line.edit = true;
       continue;
     }
     if (!value) return fail(std::string(arg) + " needs a value");
@@ -72,12 +82,20 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const std::strin
       line.fromSeconds = number;
     } else if (strcmp(arg, "--to") == 0) {
       line.toSeconds = number;
+    } else if (strcmp(arg, "--bpm") == 0) {
+      if (!(number >= 1.0 && number <= 1000.0)) return fail("--bpm must be between 1 and 1000");
+      line.beatsPerMinute = number;
+    } else if (strcmp(arg, "--beat-offset") == 0) {
+      line.beatOffsetSeconds = number;
     } else {
       return fail(std::string("unknown option ") + arg);
     }
   }
   if (haveWidth != haveHeight) return fail("--width and --height go together");
+  if (askedWindowed && askedFullscreen) return fail("--windowed and --fullscreen exclude each other");
   line.useLauncher = !haveWidth;
+  // An editor is rarely wanted full screen: windowed unless asked for.
+  line.fullscreen = line.edit ? askedFullscreen : !askedWindowed;
   if (line.capture) {
     if (!line.captureDir.empty() && !line.videoFile.empty()) return fail("--capture and --video exclude each other");
     if (!haveWidth) return fail("capturing needs --width and --height");

@@ -2,6 +2,9 @@
 //   --width W --height H [--windowed]   skip the launcher: that size, full screen unless --windowed
 //   --capture DIR | --video FILE.mp4    render offline into numbered PNGs or one video
 //     [--fps F] [--from S] [--to S]     capture rate and time span (defaults 60, 0, the end)
+//   --edit [--fullscreen]               attach the sync editor (windowed unless --fullscreen;
+//                                       with a capture: drawn into every frame, no input)
+//     [--bpm N] [--beat-offset S]       the editor's beat grid (defaults 120, 0)
 // Depends on nothing.
 #pragma once
 
@@ -21,6 +24,9 @@ struct CommandLine {
   double fps = 60.0;
   double fromSeconds = 0.0;
   double toSeconds = -1.0;   // negative: the end of the time line
+  bool edit = false;         // --edit: attach the sync editor
+  double beatsPerMinute = 120.0;
+  double beatOffsetSeconds = 0.0;
 };
 
 // Relative paths are made absolute against `workingDirectory` (the caller's, before the demo

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/trace.h"
+#include "editor/sync_editor.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"
 #include "platform/gl.h"
@@ -22,7 +23,9 @@ void setWindowProcApp(DemoApp* app) { procApp = app; }
 void renderWindowProc(platform::Window* window, uint32_t message, uint32_t wParam, uint32_t lParam) {
   if (message == platform::WM_CLOSE) platform::postQuitMessage(0);
   if (message == platform::WM_KEYDOWN && wParam == platform::VK_ESCAPE) platform::postCloseMessage(window);
-  if (procApp) forwardMessage(procApp->timeline, message, wParam, lParam);
+  if (!procApp) return;
+  if (procApp->editor) procApp->editor->handleInput(message, wParam, lParam);
+  forwardMessage(procApp->timeline, message, wParam, lParam);
 }
 
 uint32_t demoMilliseconds(const DemoClock& clock) {
@@ -144,6 +147,11 @@ static void presentBlackFrame(platform::Window* window) {
 void shutdownDemo(DemoApp& app) {
   shutdownLayers(app.timeline);
   releaseSharedBlur();
+  if (app.editor) {
+    app.editor->release();
+    delete app.editor;
+    app.editor = nullptr;
+  }
   if (app.textureManager) {
     app.textureManager->release();
     delete app.textureManager;
@@ -161,6 +169,10 @@ void runMainLoop(DemoApp& app, platform::Window* window) {
   setMusicTime(app.music, 0);
   startClock(app);
   setMusicTime(app.music, 0);
+  if (app.editor) {
+    platform::showCursor(true);
+    app.editor->init();
+  }
   bool started = false;
 
   while (app.appState != kStateQuitting) {
@@ -196,6 +208,7 @@ void runMainLoop(DemoApp& app, platform::Window* window) {
       continue;
     }
     if (platform::isKeyDown(platform::VK_F10)) drawFrameTimeGraph(app, window);
+    if (app.editor) app.editor->draw();
     platform::swapBuffers(window);
   }
   shutdownDemo(app);

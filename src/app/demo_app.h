@@ -14,6 +14,7 @@
 namespace qorFramework {
 
 class GL_TextureManager;
+class SyncEditor;
 
 constexpr uint32_t kFrameTimeCount = 250;
 
@@ -49,10 +50,12 @@ struct DemoApp {
   uint32_t frameCursor = 0;
   platform::Window* window = nullptr;           // stored when the main loop starts
   FpsCounter fps;
+  SyncEditor* editor = nullptr;  // owned when attached; null: no editor code runs
 };
 
 // The window procedure of the render window: Escape closes, close quits, every message goes to
-// the active layers. It acts on the record given to setWindowProcApp.
+// an attached editor and then to the active layers. It acts on the record given to
+// setWindowProcApp.
 void renderWindowProc(platform::Window* window, uint32_t message, uint32_t wParam, uint32_t lParam);
 void setWindowProcApp(DemoApp* app);
 
@@ -62,7 +65,8 @@ void setWindowProcApp(DemoApp* app);
 void runMainLoop(DemoApp& app, platform::Window* window);
 
 // The shutdown after the loop: every layer's shutdown and deletion in registration order, the
-// shared blur, the texture manager (its GL textures released first). The controllers stay.
+// shared blur, an attached editor (released, then deleted), the texture manager (its GL
+// textures released first). The controllers stay.
 void shutdownDemo(DemoApp& app);
 
 // Demo time in whole milliseconds: (startSeconds + playedSeconds) x 1000, truncated, low 32 bits.

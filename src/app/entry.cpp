@@ -13,6 +13,7 @@
 #include "app/music_stream.h"
 #include "app/scene.h"
 #include "app/trace.h"
+#include "editor/sync_editor.h"
 #include "gfx/texture_manager.h"
 #include "platform/system.h"
 #include "timeline/sync_file.h"
@@ -52,6 +53,18 @@ static LaunchSettings chooseSettings(const CommandLine& line) {
   return settings;
 }
 
+// The sync editor, when asked for: created with the context current, after the layers' init
+// made their controllers. In a capture it draws into every frame and takes no input.
+static void attachEditor(DemoApp& app, const CommandLine& line, int windowHeight) {
+  if (!line.edit) return;
+  EditorOptions options;
+  options.beatGrid.beatsPerMinute = line.beatsPerMinute;
+  options.beatGrid.offsetSeconds = line.beatOffsetSeconds;
+  options.takesInput = !line.capture;
+  options.viewportHeight = windowHeight;
+  app.editor = new SyncEditor(&app, options);
+}
+
 static std::string callerFolder() {
   char buffer[4096];
   return getcwd(buffer, sizeof(buffer)) ? std::string(buffer) : std::string(".");
@@ -88,6 +101,7 @@ int demoMain(int argc, char** argv) {
   if (renderWindow.open) {
     loadingScreen.run(renderWindow.handle, demoApp.timeline, demoApp.textureManager, controllers,
                       &demoApp.appState, !line.capture);
+    if (demoApp.appState == kStateLoaded) attachEditor(demoApp, line, settings.height);
     if (line.capture) captured = runCapture(demoApp, renderWindow.handle, line);
     else runMainLoop(demoApp, renderWindow.handle);
   }

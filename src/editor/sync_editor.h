@@ -1,0 +1,115 @@
+// SyncEditor: the overlay in which an author edits the controllers' curves while the show plays.
+// The shell holds it through DemoApp::editor (null: no editor code runs) and calls, over the
+// program's life: init() before the main loop, draw() after each frame's layers, handleInput()
+// for every window message before the layers see it, release() at exit before deleting it.
+// Owns: its fonts, its curve view (waveform and display list), its widgets, a private texture
+// manager for the button images, and the undo snapshot files it names.
+// Depends on: the application record (clock, controllers, music), the controllers and sync
+// file, the editor widgets and curve view, the platform's key state.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "editor/beat_grid.h"
+#include "editor/bitmap_font.h"
+#include "editor/button_bar.h"
+#include "editor/curve_view.h"
+#include "editor/list_panel.h"
+#include "gfx/texture_manager.h"
+#include "timeline/controller.h"
+#include "timeline/sync_file.h"
+
+namespace qorFramework {
+
+struct DemoApp;
+
+constexpr int kControllersPerPanel = 40;
+constexpr size_t kStatusTextSize = 512;
+
+// Segment-mode bar ids: 0..3 set the interpolation to id + 1, 4..10 the shape to id - 3.
+constexpr int kSegmentButtonCount = 11;
+enum TransportId { TransportPlay = 0, TransportPause = 1, TransportRecord = 2 };
+enum WorkspaceId { WorkspaceSave = 0, WorkspaceUndo = 1, WorkspaceReset = 2, WorkspaceHelp = 3 };
+
+struct EditorOptions {
+  BeatGrid beatGrid;               // drawn behind the curve; snapping uses it
+  bool takesInput = true;          // false: messages and polled keys are ignored (capture)
+  int viewportHeight = 720;        // font sizes scale with it (12 px labels at 720)
+  const char* musicFile = "flash.mp3";  // the waveform's source; missing: a flat strip
+};
+
+// Drag modes of the pointer.
+enum DragMode { DragNone = 0, DragKeyTime = 1, DragKeyValues = 2 };
+
+class SyncEditor {
+ public:
+  // Creates the fonts (context current), fills the waveform from the decoded music, sets the
+  // view to the whole time line (one unit a millisecond) and the initial model state.
+  SyncEditor(DemoApp* app, const EditorOptions& options);
+
+  // Loads the buttons, fills the panels, selects the first controller, builds the display list.
+  void init();
+  // The overlay over the finished frame, before the swap (see sync_editor.cpp for the order).
+  void draw();
+  // Deletes the undo snapshot files still listed, the fonts, the view's list and the button
+  // textures (context current).
+  void release();
+  // Every window message, before the layers see it.
+  void handleInput(uint32_t message, uint32_t wParam, uint32_t lParam);
+  // Adds a key of value 0 at `seconds` to the selected controller (record mode's Space).
+  void recordKey(float seconds);
+
+  // ---- model state ----
+  DemoApp* app;
+  CurveView view;
+  Controller* selectedController = nullptr;
+  int hoveredKey = -1;
+  std::vector<uint32_t> selectedKeys;
+  int selectedControllerIndex = 0;
+  int selectedSegment = -1;  // mirrored into view.selectedSegment
+  bool pointerOverTimeline = false;
+  float hoverTime = 0.0f;            // seconds
+  float mouseX = 0.0f, mouseY = 0.0f;  // overlay coordinates, y upward
+  bool keyDown[256] = {};
+  bool recordMode = false;
+  float rangeStart = 0.0f, rangeEnd = 0.0f;  // seconds
+  bool rangeSelecting = false;
+  SnapshotHistory snapshots;  // the undo stack of snapshot file names, newest last
+  int dragMode = DragNone;
+  float dragStartValue = 0.0f;
+  float dragStartY = 0.0f;
+
+  // ---- resources and widgets ----
+  BitmapFont* mainFont = nullptr;
+  BitmapFont* timeFont = nullptr;
+  GL_TextureManager buttonTextures;
+  ButtonBar segmentModeBar;
+  ButtonBar transportBar;
+  ListPanel workspacePanel;
+  ListPanel layersPanel;
+  ListPanel controllersPanel;   // controllers 0..39
+  ListPanel controllersPanel2;  // controllers 40 and above
+  char statusText[kStatusTextSize] = {};
+  bool overlayHidden = false;
+  bool spaceLatch = false;
+  bool helpVisible = false;
+  EditorOptions options;
+
+ private:
+  void loadButtons();
+  void fillPanels();
+  void pollVisibility(bool* visible);
+  void pollRecordKey();
+  void drawLabels(float demoSeconds);
+  void drawPanels();
+};
+
+// The waveform strip of a decoded song: one frame per millisecond over lengthMs, each half the
+// sample of largest magnitude (with its sign) of the mono mix in that millisecond. Frames past
+// the song's end are 0.
+std::vector<WaveformFrame> waveformFromSamples(const std::vector<float>& mono, int sampleRate,
+                                               uint32_t lengthMs);
+
+}  // namespace qorFramework
