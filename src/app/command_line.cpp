@@ -10,7 +10,8 @@ const char* commandLineUsage() {
   return "usage: dovrix [--width W --height H [--windowed]]\n"
          "       dovrix --capture DIR|--video FILE.mp4 --width W --height H"
          " [--fps F] [--from S] [--to S]\n"
-         "       dovrix --edit [--width W --height H [--fullscreen]] [--bpm N] [--beat-offset S]\n";
+         "       dovrix --edit [--width W --height H [--fullscreen]] [--bpm N] [--beat-offset S]"
+         " [--load FILE]\n";
 }
 
 // A finite decimal number: strtod also reads "nan" and "inf", which no option can use.
@@ -63,6 +64,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const std::strin
     if (strcmp(arg, "--capture") == 0) {
       line.capture = true;
       line.captureDir = absolute(value, workingDirectory);
+    } else if (strcmp(arg, "--load") == 0) {
+      line.loadFile = absolute(value, workingDirectory);
     } else if (strcmp(arg, "--video") == 0) {
       line.capture = true;
       line.videoFile = absolute(value, workingDirectory);
@@ -93,6 +96,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const std::strin
   }
   if (haveWidth != haveHeight) return fail("--width and --height go together");
   if (askedWindowed && askedFullscreen) return fail("--windowed and --fullscreen exclude each other");
+  if (!line.loadFile.empty() && !line.edit) return fail("--load needs --edit");
   line.useLauncher = !haveWidth;
   // An editor is rarely wanted full screen: windowed unless asked for.
   line.fullscreen = line.edit ? askedFullscreen : !askedWindowed;

@@ -5,6 +5,7 @@
 //   --edit [--fullscreen]               attach the sync editor (windowed unless --fullscreen;
 //                                       with a capture: drawn into every frame, no input)
 //     [--bpm N] [--beat-offset S]       the editor's beat grid (defaults 120, 0)
+//     [--load FILE]                     start from a recovery or snapshot file's curves
 // Depends on nothing.
 #pragma once
 
@@ -27,6 +28,7 @@ struct CommandLine {
   bool edit = false;         // --edit: attach the sync editor
   double beatsPerMinute = 120.0;
   double beatOffsetSeconds = 0.0;
+  std::string loadFile;      // absolute; only with --edit
 };
 
 // Relative paths are made absolute against `workingDirectory` (the caller's, before the demo

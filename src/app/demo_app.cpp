@@ -177,7 +177,8 @@ void runMainLoop(DemoApp& app, platform::Window* window) {
 
   while (app.appState != kStateQuitting) {
     uint32_t tMs = demoMilliseconds(app.clock);
-    if (tMs > app.timeline.maxEndMs) break;
+    // The show is over; an author's editor holds on the last frame instead.
+    if (tMs > app.timeline.maxEndMs && !(app.editor && app.editor->holdAtEnd())) break;
 
     platform::Message message;
     if (platform::peekMessage(&message)) {

@@ -62,6 +62,9 @@ static void attachEditor(DemoApp& app, const CommandLine& line, int windowHeight
   options.beatGrid.offsetSeconds = line.beatOffsetSeconds;
   options.takesInput = !line.capture;
   options.viewportHeight = windowHeight;
+  // The build names its source tree: saving then updates the repository's text copy too.
+  options.paths.textFile = findSourceText("source-tree");
+  options.loadFile = line.loadFile;
   app.editor = new SyncEditor(&app, options);
 }
 

@@ -130,6 +130,13 @@ void SyncEditor::init() {
   selectedController = list && !list->empty() ? (*list)[0].get() : nullptr;
   view.controller = selectedController;
   view.rebuildDisplayList();
+  // A capture only draws: it touches no file of the author's.
+  if (!options.takesInput || !list) return;
+  workspace.open(list, options.paths);
+  if (!options.loadFile.empty() && workspace.load(options.loadFile.c_str())) view.rebuildDisplayList();
+  writeStatus();
+  baseTitle = app->window ? platform::windowTitle(app->window) : "";
+  updateTitle();
 }
 
 // ---- frame drawing -------------------------------------------------------------------------
@@ -208,6 +215,7 @@ void SyncEditor::drawLabels(float demoSeconds) {
   drawText(mainFont, 0.9f, 0.98f, 1.0f, 1.0f, 1.0f, 1.0f, "runtime");
   drawText(timeFont, 0.9f, 0.95f, 1.0f, 1.0f, 1.0f, 1.0f, "%0.3fs", demoSeconds);
   drawText(mainFont, 0.9f, 0.8f, 1.0f, 1.0f, 1.0f, 1.0f, "%s", statusText);
+  drawText(mainFont, 0.9f, 0.78f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "snap: %s", snapText());
   if (recordMode) drawText(mainFont, 0.43f, 0.985f, 1.0f, 0.0f, 0.0f, 1.0f, ">>>RECORD MODE<<<");
 }
 
@@ -226,6 +234,9 @@ void SyncEditor::draw() {
   view.selectedKeys = selectedKeys;
   float demoSeconds = app ? app->clock.startSeconds + app->clock.playedSeconds : 0.0f;
   view.playTime = demoSeconds;
+
+  if (options.takesInput && app && workspace.pollTextFile(app->clock.elapsedSeconds)) view.rebuildDisplayList();
+  updateTitle();
 
   bool visible = true;
   pollVisibility(&visible);
@@ -252,7 +263,7 @@ void SyncEditor::draw() {
 // ---- release -------------------------------------------------------------------------------
 
 void SyncEditor::release() {
-  deleteSnapshotFiles(snapshots);
+  workspace.close();  // unsaved curves to the recovery file first, then the snapshots go
   releaseBitmapFont(mainFont);
   mainFont = nullptr;
   releaseBitmapFont(timeFont);

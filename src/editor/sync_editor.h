@@ -20,6 +20,7 @@
 #include "gfx/texture_manager.h"
 #include "timeline/controller.h"
 #include "timeline/sync_file.h"
+#include "timeline/sync_workspace.h"
 
 namespace qorFramework {
 
@@ -35,9 +36,19 @@ enum WorkspaceId { WorkspaceSave = 0, WorkspaceUndo = 1, WorkspaceReset = 2, Wor
 
 struct EditorOptions {
   BeatGrid beatGrid;               // drawn behind the curve; snapping uses it
-  bool takesInput = true;          // false: messages and polled keys are ignored (capture)
+  bool takesInput = true;          // false (capture): no input, no files, nothing but drawing
   int viewportHeight = 720;        // font sizes scale with it (12 px labels at 720)
   const char* musicFile = "flash.mp3";  // the waveform's source; missing: a flat strip
+  WorkspacePaths paths;            // the sync file, its text copy, the editor folder
+  std::string loadFile;            // loaded over the curves at init (--load); empty: none
+};
+
+// A copied key: its time after the first copied key, its value, and the mode of the stretch
+// that ends at it (unused for the first).
+struct ClipKey {
+  float offset;
+  float value;
+  SegmentMode mode;
 };
 
 // Drag modes of the pointer.
@@ -58,8 +69,20 @@ class SyncEditor {
   void release();
   // Every window message, before the layers see it.
   void handleInput(uint32_t message, uint32_t wParam, uint32_t lParam);
-  // Adds a key of value 0 at `seconds` to the selected controller (record mode's Space).
+  // Adds a key of value 0 at `seconds` to the selected controller (record mode's Space),
+  // on the beat grid while snapping is on.
   void recordKey(float seconds);
+  // The main loop reached the end of the time line: an editor taking input pauses there
+  // (true) instead of letting the program end.
+  bool holdAtEnd();
+
+  // ---- view operations (overlay x, seconds) ----
+  float xToTime(float x) const;
+  int keyAtPointer(float x, float y) const;
+  float snapToReferenceKey(float x) const;  // -1 when no reference key is within 0.008
+  void applyRangeZoom();
+  // "off", or the snap unit ("1/4 beat", "1 bar") while snapping to the beat grid is on.
+  const char* snapText() const;
 
   // ---- model state ----
   DemoApp* app;
@@ -76,7 +99,7 @@ class SyncEditor {
   bool recordMode = false;
   float rangeStart = 0.0f, rangeEnd = 0.0f;  // seconds
   bool rangeSelecting = false;
-  SnapshotHistory snapshots;  // the undo stack of snapshot file names, newest last
+  SyncWorkspace workspace;  // files, undo (workspace.history.names) and redo
   int dragMode = DragNone;
   float dragStartValue = 0.0f;
   float dragStartY = 0.0f;
@@ -95,9 +118,39 @@ class SyncEditor {
   bool overlayHidden = false;
   bool spaceLatch = false;
   bool helpVisible = false;
+  bool snapToBeats = false;       // G
+  double snapUnitBeats = 0.25;    // [ halves, ] doubles: 1/16 beat .. a bar
+  std::vector<ClipKey> clipboard;  // Ctrl+C
+  bool titleDirty = false;         // the window title shows the unsaved mark
+  std::string baseTitle;
   EditorOptions options;
 
  private:
+  // Input, by message (editor_input.cpp).
+  void keyPressed(uint32_t key, bool repeat);
+  void pointerMoved(uint32_t lParam);
+  void leftButtonDown();
+  void leftButtonUp();
+  void rightButtonDown();
+  void middleButtonDown();
+  bool pickController(ListPanel& panel, ListPanel& other);
+  bool pickSegmentMode();
+  void pickInBand();
+  // Commands.
+  void rebuild();
+  void snapshot();
+  void undo();
+  void redo();
+  void save();
+  void reset();
+  void setPlaying(bool playing);
+  void seekTo(float seconds);
+  void copyKeys();
+  void pasteKeys();
+  float snapTime(float t) const;
+  void writeStatus();
+  void updateTitle();
+
   void loadButtons();
   void fillPanels();
   void pollVisibility(bool* visible);

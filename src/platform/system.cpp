@@ -2,6 +2,7 @@
 #include "platform/system.h"
 
 #include <SDL.h>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,6 +75,28 @@ bool fileExists(const char* demoPath) {
   struct stat st;
   return stat(nativePath(demoPath).c_str(), &st) == 0;
 }
+
+bool fileStamp(const char* demoPath, FileStamp* stamp) {
+  struct stat st;
+  if (stat(nativePath(demoPath).c_str(), &st) != 0) return false;
+  stamp->modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  stamp->size = static_cast<int64_t>(st.st_size);
+  return true;
+}
+
+std::vector<std::string> listFolder(const char* demoPath) {
+  std::vector<std::string> names;
+  DIR* folder = opendir(nativePath(demoPath).c_str());
+  if (!folder) return names;
+  while (struct dirent* entry = readdir(folder)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(folder);
+  return names;
+}
+
+int processId() { return static_cast<int>(getpid()); }
 
 FILE* openPipe(const char* command) { return popen(command, "w"); }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -36,6 +37,20 @@ bool replaceFile(const char* from, const char* to);
 // Deletes a file; true on success.
 bool deleteFile(const char* demoPath);
 bool fileExists(const char* demoPath);
+// Modification time (nanoseconds since the epoch) and size of a file; false when it cannot be
+// read. Two stamps differ whenever the file was rewritten (to the resolution the disk keeps).
+struct FileStamp {
+  int64_t modifiedNs = 0;
+  int64_t size = -1;
+  bool operator==(const FileStamp& o) const { return modifiedNs == o.modifiedNs && size == o.size; }
+  bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+bool fileStamp(const char* demoPath, FileStamp* stamp);
+// Names of the entries of a folder (no "." or ".."), in no particular order; empty when it
+// cannot be read.
+std::vector<std::string> listFolder(const char* demoPath);
+// The current process id (the editor's session marker names it).
+int processId();
 
 // Starts a shell command with its standard input connected to the returned stream (null when
 // it cannot start); closePipe waits for it and returns its exit status (-1 when unknown).

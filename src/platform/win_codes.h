@@ -54,6 +54,8 @@ constexpr int VK_F5 = 0x74;
 constexpr int VK_F6 = 0x75;
 constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
+constexpr int VK_OEM_4 = 0xDB;  // [ on a US layout
+constexpr int VK_OEM_6 = 0xDD;  // ] on a US layout
 
 // Client coordinates packed into a mouse message's lParam (low word x, high word y).
 inline uint32_t packPoint(int x, int y) {

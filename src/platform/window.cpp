@@ -61,6 +61,7 @@ static const KeyMapping namedKeys[] = {
     {VK_F1 + 6, SDL_SCANCODE_F7},      {VK_F1 + 7, SDL_SCANCODE_F8},
     {VK_F1 + 8, SDL_SCANCODE_F9},      {VK_F1 + 9, SDL_SCANCODE_F10},
     {VK_F1 + 10, SDL_SCANCODE_F11},    {VK_F1 + 11, SDL_SCANCODE_F12},
+    {VK_OEM_4, SDL_SCANCODE_LEFTBRACKET}, {VK_OEM_6, SDL_SCANCODE_RIGHTBRACKET},
 };
 
 // Letters and digits come from the key code (layout-aware), everything else from the scan code.

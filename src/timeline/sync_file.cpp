@@ -214,12 +214,25 @@ bool readSyncFile(ControllerList& list, const char* fileName) {
           fault.offset, fault.what.c_str());
     return false;
   }
-  for (const SyncRecord& record : records) loadRecord(list, record);
+  loadSyncRecords(list, records);
   return true;
 }
 
-bool writeSyncFile(const ControllerList& list, const char* fileName) {
+void loadSyncRecords(ControllerList& list, const std::vector<SyncRecord>& records) {
+  for (const SyncRecord& record : records) loadRecord(list, record);
+}
+
+std::vector<SyncRecord> recordsFromControllers(const ControllerList& list) {
   std::vector<SyncRecord> records(list.size());
+  for (size_t r = 0; r < list.size(); ++r) {
+    records[r].name = list[r]->name;
+    records[r].keys = list[r]->keys;
+    records[r].modes = list[r]->segments;
+  }
+  return records;
+}
+
+bool writeSyncFile(const ControllerList& list, const char* fileName) {
   for (size_t r = 0; r < list.size(); ++r) {
     const Controller& controller = *list[r];
     // A longer name would make a file that no reader accepts: refuse it before writing.
@@ -229,11 +242,8 @@ bool writeSyncFile(const ControllerList& list, const char* fileName) {
             controller.name.size(), kMaxSyncNameLength - 1);
       return false;
     }
-    records[r].name = controller.name;
-    records[r].keys = controller.keys;
-    records[r].modes = controller.segments;
   }
-  return writeFileReplacing(fileName, encodeSyncData(records));
+  return writeFileReplacing(fileName, encodeSyncData(recordsFromControllers(list)));
 }
 
 std::string snapshotFileName(int number, const platform::UtcTime& utc) {

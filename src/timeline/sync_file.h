@@ -51,6 +51,12 @@ std::string encodeSyncData(const std::vector<SyncRecord>& records);
 bool readWholeFile(const char* fileName, std::string& bytes);
 bool writeFileReplacing(const char* fileName, const std::string& bytes);
 
+// The list as records (names, keys, segment modes), in list order.
+std::vector<SyncRecord> recordsFromControllers(const ControllerList& list);
+// Loads records into the list as readSyncFile does after its checks (controllers found or
+// created by name, their keys replaced; controllers not named keep theirs).
+void loadSyncRecords(ControllerList& list, const std::vector<SyncRecord>& records);
+
 // Loads a file into the list. For each stored controller (found or created by name) the keys
 // and segments are emptied, `value` set to 0 and the keys added with addKey; a stored mode
 // number other than 0 is copied into segment i - 1 when the controller has it. Controllers

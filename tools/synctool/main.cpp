@@ -1,6 +1,8 @@
 // synctool: the sync file as editable text.
 //   synctool dump FILE.dat               prints the file in its text form
-//   synctool build FILE.txt FILE.dat     writes the binary file from the text (nothing on error)
+//   synctool build FILE.txt FILE.dat [--keep-newer]
+//                                        writes the binary file from the text (nothing on error);
+//                                        --keep-newer leaves a FILE.dat newer than FILE.txt
 //   synctool eval FILE.dat "NAME" T...   the controller's value at each time T (seconds)
 // Exit status 0 on success, 1 on a bad file or text, 2 on wrong usage.
 #include <cstdio>
@@ -9,7 +11,7 @@
 #include <vector>
 
 #include "app/trace.h"
-#include "sync_text.h"
+#include "timeline/sync_text.h"
 #include "timeline/sync_file.h"
 
 using namespace qorFramework;
@@ -19,7 +21,7 @@ namespace {
 int usage() {
   fputs(
       "usage: synctool dump FILE.dat\n"
-      "       synctool build FILE.txt FILE.dat\n"
+      "       synctool build FILE.txt FILE.dat [--keep-newer]\n"
       "       synctool eval FILE.dat \"NAME\" SECONDS...\n",
       stderr);
   return 2;
@@ -40,17 +42,23 @@ int dump(const char* fileName) {
     fprintf(stderr, "synctool: %s: refused at byte %zu: %s\n", fileName, fault.offset, fault.what.c_str());
     return 1;
   }
-  fputs(synctool::writeSyncText(records, fileName).c_str(), stdout);
+  fputs(writeSyncText(records, fileName).c_str(), stdout);
   return 0;
 }
 
-int build(const char* textName, const char* fileName) {
+int build(const char* textName, const char* fileName, bool keepNewer) {
+  platform::FileStamp textStamp, fileStamp;
+  if (keepNewer && platform::fileStamp(textName, &textStamp) && platform::fileStamp(fileName, &fileStamp) &&
+      fileStamp.modifiedNs > textStamp.modifiedNs) {
+    fprintf(stderr, "synctool: %s is newer than %s: kept\n", fileName, textName);
+    return 0;
+  }
   std::string text;
   if (!loadBytes(textName, text)) return 1;
   std::vector<SyncRecord> records;
-  synctool::TextError error;
-  synctool::TextNotes notes;
-  bool parsed = synctool::parseSyncText(text, records, error, notes);
+  SyncTextError error;
+  SyncTextNotes notes;
+  bool parsed = parseSyncText(text, records, error, notes);
   for (const std::string& note : notes) fprintf(stderr, "%s: note: %s\n", textName, note.c_str());
   if (!parsed) {
     fprintf(stderr, "%s:%d: %s\n", textName, error.line, error.what.c_str());
@@ -77,12 +85,12 @@ int eval(const char* fileName, const char* name, int count, char** times) {
   // unknown interpolation keeps the value of the time before).
   for (int i = 0; i < count; ++i) {
     float t;
-    if (!synctool::parseFloat(times[i], t)) {
+    if (!parseSyncFloat(times[i], t)) {
       fprintf(stderr, "synctool: time '%s' is not a number\n", times[i]);
       return 1;
     }
     evaluateController(*controller, t);
-    printf("%s\n", synctool::formatFloat(controller->value).c_str());
+    printf("%s\n", formatSyncFloat(controller->value).c_str());
   }
   return 0;
 }
@@ -96,7 +104,9 @@ int main(int argc, char** argv) {
   if (argc < 2) return usage();
   const char* command = argv[1];
   if (strcmp(command, "dump") == 0 && argc == 3) return dump(argv[2]);
-  if (strcmp(command, "build") == 0 && argc == 4) return build(argv[2], argv[3]);
+  if (strcmp(command, "build") == 0 && argc == 4) return build(argv[2], argv[3], false);
+  if (strcmp(command, "build") == 0 && argc == 5 && strcmp(argv[4], "--keep-newer") == 0)
+    return build(argv[2], argv[3], true);
   if (strcmp(command, "eval") == 0 && argc >= 4) return eval(argv[2], argv[3], argc - 4, argv + 4);
   return usage();
 }

@@ -1,5 +1,5 @@
 // Text form of the sync file: printing records and reading them back, line by line.
-#include "sync_text.h"
+#include "timeline/sync_text.h"
 
 #include <strings.h>
 
@@ -11,11 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace synctool {
+namespace qorFramework {
 
-using qorFramework::ControllerKey;
-using qorFramework::SegmentMode;
-using qorFramework::SyncRecord;
 
 namespace {
 
@@ -151,15 +148,15 @@ bool splitLine(const std::string& line, std::vector<Token>& tokens, std::string&
   return true;
 }
 
-bool fail(TextError& error, int line, const std::string& what) {
+bool fail(SyncTextError& error, int line, const std::string& what) {
   error.line = line;
   error.what = what;
   return false;
 }
 
 // One key line (tokens already split) added to `record`.
-bool parseKeyLine(const std::vector<Token>& tokens, int line, SyncRecord& record, TextError& error,
-                  TextNotes& notes) {
+bool parseKeyLine(const std::vector<Token>& tokens, int line, SyncRecord& record, SyncTextError& error,
+                  SyncTextNotes& notes) {
   for (const Token& t : tokens)
     if (t.quoted) return fail(error, line, "unexpected name; a controller starts with: controller \"NAME\"");
   if (tokens.size() != 2 && tokens.size() != 4)
@@ -167,9 +164,9 @@ bool parseKeyLine(const std::vector<Token>& tokens, int line, SyncRecord& record
                 "a key is TIME VALUE, optionally followed by INTERPOLATION SHAPE; found " +
                     std::to_string(tokens.size()) + " items");
   ControllerKey key;
-  if (!parseFloat(tokens[0].text, key.time))
+  if (!parseSyncFloat(tokens[0].text, key.time))
     return fail(error, line, "time '" + tokens[0].text + "' is not a number");
-  if (!parseFloat(tokens[1].text, key.value))
+  if (!parseSyncFloat(tokens[1].text, key.value))
     return fail(error, line, "value '" + tokens[1].text + "' is not a number");
 
   if (record.keys.empty()) {
@@ -199,7 +196,21 @@ bool parseKeyLine(const std::vector<Token>& tokens, int line, SyncRecord& record
 
 }  // namespace
 
-std::string formatFloat(float value) {
+// One key line of the text form, with its line break.
+static std::string keyLine(const SyncRecord& record, size_t i) {
+  char line[160];
+  std::string time = formatSyncFloat(record.keys[i].time), value = formatSyncFloat(record.keys[i].value);
+  if (i == 0) {
+    snprintf(line, sizeof(line), "  %-10s %s\n", time.c_str(), value.c_str());
+  } else {
+    SegmentMode mode = i - 1 < record.modes.size() ? record.modes[i - 1] : SegmentMode{1, 1};
+    snprintf(line, sizeof(line), "  %-10s %-12s %-14s %s\n", time.c_str(), value.c_str(),
+             modeText(kInterpolations, mode.interpolation).c_str(), modeText(kShapes, mode.shape).c_str());
+  }
+  return line;
+}
+
+std::string formatSyncFloat(float value) {
   uint32_t bits;
   std::memcpy(&bits, &value, 4);
   char text[32];
@@ -217,7 +228,7 @@ std::string formatFloat(float value) {
   return text;  // "%.9g" always reads back exactly
 }
 
-bool parseFloat(const std::string& token, float& value) {
+bool parseSyncFloat(const std::string& token, float& value) {
   if (token.empty()) return false;
   if (token.compare(0, 5, "bits:") == 0) {
     if (token.size() != 13) return false;
@@ -253,25 +264,13 @@ std::string writeSyncText(const std::vector<SyncRecord>& records, const std::str
   out += "# Shapes: " + modeList(kShapes) + ".\n";
   for (const SyncRecord& record : records) {
     out += "\ncontroller " + quoteName(record.name) + "\n";
-    for (size_t i = 0; i < record.keys.size(); ++i) {
-      char line[160];
-      std::string time = formatFloat(record.keys[i].time), value = formatFloat(record.keys[i].value);
-      if (i == 0) {
-        snprintf(line, sizeof(line), "  %-10s %s\n", time.c_str(), value.c_str());
-      } else {
-        const SegmentMode& mode = record.modes[i - 1];
-        snprintf(line, sizeof(line), "  %-10s %-12s %-14s %s\n", time.c_str(), value.c_str(),
-                 modeText(kInterpolations, mode.interpolation).c_str(),
-                 modeText(kShapes, mode.shape).c_str());
-      }
-      out += line;
-    }
+    for (size_t i = 0; i < record.keys.size(); ++i) out += keyLine(record, i);
   }
   return out;
 }
 
-bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, TextError& error,
-                   TextNotes& notes) {
+bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, SyncTextError& error,
+                   SyncTextNotes& notes) {
   records.clear();
   int lineNumber = 0;
   size_t start = 0;
@@ -299,7 +298,7 @@ bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, Te
       continue;
     }
     float ignored;
-    if (!tokens[0].quoted && !parseFloat(tokens[0].text, ignored) && tokens.size() >= 2 && tokens[1].quoted)
+    if (!tokens[0].quoted && !parseSyncFloat(tokens[0].text, ignored) && tokens.size() >= 2 && tokens[1].quoted)
       return fail(error, lineNumber, "unknown word '" + tokens[0].text + "'; expected: controller \"NAME\"");
     if (records.empty()) return fail(error, lineNumber, "a key before the first controller line");
     if (!parseKeyLine(tokens, lineNumber, records.back(), error, notes)) return false;
@@ -307,4 +306,118 @@ bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, Te
   return true;
 }
 
-}  // namespace synctool
+// ---- rewriting a text in place ---------------------------------------------------------------
+
+namespace {
+
+// A key line of an old text: its words as read and the line itself (with its break).
+struct OldKey {
+  ControllerKey key;
+  SegmentMode mode;  // of the stretch ending here; {1, 1} when the pair is left out
+  bool hasMode;      // the line carries the pair
+  std::string text;  // the lines before it (comments) and the line itself
+};
+
+struct OldController {
+  std::string name;
+  std::string before;  // comments and blank lines above the controller line, and that line
+  std::vector<OldKey> keys;
+  bool used = false;
+};
+
+bool sameBits(float a, float b) { return memcmp(&a, &b, sizeof(float)) == 0; }
+
+// Splits an old text into its controllers; false when it does not read.
+bool readOldText(const std::string& text, std::vector<OldController>& controllers, std::string& tail) {
+  std::vector<SyncRecord> records;
+  SyncTextError error;
+  SyncTextNotes notes;
+  if (!parseSyncText(text, records, error, notes)) return false;
+  std::string pending;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    size_t next = end == std::string::npos ? text.size() : end + 1;
+    std::string line = text.substr(start, next - start);
+    start = next;
+    std::vector<Token> tokens;
+    std::string what;
+    splitLine(line, tokens, what);
+    pending += line;
+    if (tokens.empty()) continue;
+    if (!tokens[0].quoted && tokens[0].text == "controller") {
+      controllers.push_back({tokens[1].text, pending, {}, false});
+      pending.clear();
+      continue;
+    }
+    OldKey old;
+    parseSyncFloat(tokens[0].text, old.key.time);
+    parseSyncFloat(tokens[1].text, old.key.value);
+    old.hasMode = tokens.size() == 4;
+    old.mode = {1, 1};
+    if (old.hasMode) {
+      parseMode(kInterpolations, tokens[2].text, old.mode.interpolation);
+      parseMode(kShapes, tokens[3].text, old.mode.shape);
+    }
+    old.text = pending;
+    pending.clear();
+    controllers.back().keys.push_back(old);
+  }
+  tail = pending;
+  return true;
+}
+
+// The old line can stand for key i of the record unchanged.
+bool oldLineFits(const OldKey& old, const SyncRecord& record, size_t i) {
+  if (!sameBits(old.key.time, record.keys[i].time) || !sameBits(old.key.value, record.keys[i].value)) return false;
+  if (i == 0) return !old.hasMode;
+  SegmentMode mode = i - 1 < record.modes.size() ? record.modes[i - 1] : SegmentMode{1, 1};
+  return old.mode.interpolation == mode.interpolation && old.mode.shape == mode.shape;
+}
+
+// The record's key lines, reusing the old controller's lines (and the comments above them) for
+// keys that did not change, in order.
+std::string keyLines(const OldController& old, const SyncRecord& record) {
+  std::string out;
+  size_t next = 0;  // the first old key not yet passed
+  for (size_t i = 0; i < record.keys.size(); ++i) {
+    size_t match = next;
+    while (match < old.keys.size() && !oldLineFits(old.keys[match], record, i)) ++match;
+    if (match < old.keys.size()) {
+      out += old.keys[match].text;
+      next = match + 1;
+    } else {
+      out += keyLine(record, i);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string updateSyncText(const std::string& oldText, const std::vector<SyncRecord>& records,
+                           const std::string& source) {
+  std::vector<OldController> olds;
+  std::string tail;
+  if (!readOldText(oldText, olds, tail)) return writeSyncText(records, source);
+  std::string out;
+  for (const SyncRecord& record : records) {
+    OldController* old = nullptr;
+    for (OldController& candidate : olds)
+      if (!candidate.used && candidate.name == record.name) {
+        old = &candidate;
+        break;
+      }
+    if (!old) {
+      if (!out.empty() || !olds.empty()) out += "\n";
+      out += "controller " + quoteName(record.name) + "\n";
+      for (size_t i = 0; i < record.keys.size(); ++i) out += keyLine(record, i);
+      continue;
+    }
+    old->used = true;
+    out += old->before + keyLines(*old, record);
+  }
+  return out + tail;
+}
+
+}  // namespace qorFramework

@@ -1,0 +1,468 @@
+// The editor's input: every window message, turned into commands on the model state, the
+// controllers and the workspace. The steps of each button follow the order the overlay's
+// behaviour depends on; the extra keys (redo, snapping, copy and paste, transport) come last.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/demo_app.h"
+#include "editor/sync_editor.h"
+#include "platform/gl.h"
+#include "platform/win_codes.h"
+#include "platform/window.h"
+
+namespace qorFramework {
+
+// ---- view operations -----------------------------------------------------------------------
+
+float SyncEditor::xToTime(float x) const {
+  return (static_cast<float>(view.viewStart) + static_cast<float>(view.viewEnd - view.viewStart) * x) /
+         static_cast<float>(view.unitsPerSecond);
+}
+
+int SyncEditor::keyAtPointer(float x, float y) const {
+  if (!view.controller || !(0.22f <= y && y <= 0.24f)) return -1;
+  const std::vector<ControllerKey>& keys = view.controller->keys;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    float kx = view.timeToX(keys[i].time);
+    if (kx - 0.005f <= x && x <= kx + 0.005f) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+float SyncEditor::snapToReferenceKey(float x) const {
+  if (!view.referenceController) return -1.0f;
+  for (const ControllerKey& key : view.referenceController->keys)
+    if (std::fabs(view.timeToX(key.time) - x) <= 0.008f) return key.time;
+  return -1.0f;
+}
+
+// Units of a time in seconds, truncated toward zero into u32 (negative times give 0).
+static uint32_t unitsOf(float seconds, uint32_t unitsPerSecond) {
+  float units = seconds * static_cast<float>(unitsPerSecond);
+  if (!(units > 0.0f)) return 0;
+  return units >= 4294967040.0f ? 0xFFFFFF00u : static_cast<uint32_t>(units);
+}
+
+void SyncEditor::applyRangeZoom() {
+  uint32_t a = unitsOf(view.rangeFrom, view.unitsPerSecond);
+  uint32_t b = unitsOf(view.rangeTo, view.unitsPerSecond);
+  float window = static_cast<float>(view.viewEnd - view.viewStart);
+  float fa = (static_cast<float>(a) - static_cast<float>(view.viewStart)) / window;
+  float fb = (static_cast<float>(b) - static_cast<float>(view.viewStart)) / window;
+  if (std::fabs(fa - fb) > 0.005f) {
+    view.viewStart = std::min(a, b);
+    view.viewEnd = std::min(std::max(a, b), view.lengthUnits);
+    // The window must keep a width: a range dragged past the end shrinks to nothing there.
+    if (view.viewStart >= view.viewEnd) view.viewStart = view.viewEnd - 1;
+    rebuild();
+  }
+  view.rangeActive = false;
+}
+
+// ---- commands ------------------------------------------------------------------------------
+
+void SyncEditor::rebuild() {
+  view.selectedSegment = selectedSegment;
+  view.controller = selectedController;
+  view.rebuildDisplayList();
+}
+
+void SyncEditor::snapshot() { workspace.snapshot(); }
+
+void SyncEditor::undo() {
+  workspace.undo();
+  rebuild();
+}
+
+void SyncEditor::redo() {
+  workspace.redo();
+  rebuild();
+}
+
+void SyncEditor::save() {
+  snprintf(statusText, sizeof(statusText), "%s", workspace.save() ? "saved" : "NOT SAVED (see the trace)");
+}
+
+void SyncEditor::reset() {
+  workspace.reset();
+  rebuild();
+}
+
+void SyncEditor::setPlaying(bool playing) {
+  if (!app || (app->appState != kStateRunning && app->appState != kStateHalted)) return;
+  pauseMusic(app->music, !playing);
+  app->appState = playing ? kStateRunning : kStateHalted;
+}
+
+void SyncEditor::seekTo(float seconds) {
+  if (!app) return;
+  float end = static_cast<float>(app->timeline.maxEndMs / 1000.0);
+  seconds = std::max(0.0f, std::min(seconds, end));
+  app->clock.playedSeconds = seconds;
+  setMusicTime(app->music, static_cast<uint32_t>(seconds * 1000.0f));
+}
+
+float SyncEditor::snapTime(float t) const {
+  return snapToBeats ? snapToGrid(options.beatGrid, t, snapUnitBeats) : t;
+}
+
+void SyncEditor::recordKey(float seconds) {
+  if (selectedController) addKey(*selectedController, snapTime(seconds), 0.0f);
+}
+
+bool SyncEditor::holdAtEnd() {
+  if (!options.takesInput || !app) return false;
+  setPlaying(false);
+  app->clock.playedSeconds = static_cast<float>(app->timeline.maxEndMs / 1000.0) - app->clock.startSeconds;
+  return true;
+}
+
+void SyncEditor::copyKeys() {
+  if (!selectedController || selectedKeys.empty()) return;
+  std::vector<uint32_t> keys = selectedKeys;
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  const Controller& c = *selectedController;
+  clipboard.clear();
+  for (uint32_t k : keys) {
+    if (k >= c.keys.size()) continue;
+    SegmentMode mode = k > 0 && k - 1 < c.segments.size() ? c.segments[k - 1] : SegmentMode{Linear, ValVal};
+    float first = clipboard.empty() ? c.keys[k].time : c.keys[keys[0]].time;
+    clipboard.push_back({c.keys[k].time - first, c.keys[k].value, mode});
+  }
+  snprintf(statusText, sizeof(statusText), "copied %zu keys", clipboard.size());
+}
+
+// The index of the key addKey just placed at `time`: the last key with exactly that time.
+static int lastKeyAt(const Controller& c, float time) {
+  for (size_t i = c.keys.size(); i-- > 0;)
+    if (c.keys[i].time == time) return static_cast<int>(i);
+  return -1;
+}
+
+void SyncEditor::pasteKeys() {
+  if (!selectedController || clipboard.empty()) return;
+  snapshot();
+  Controller& c = *selectedController;
+  float start = snapTime(xToTime(mouseX));
+  selectedKeys.clear();
+  std::vector<float> times;
+  for (size_t i = 0; i < clipboard.size(); ++i) {
+    float time = start + clipboard[i].offset;
+    size_t before = c.keys.size();
+    addKey(c, time, clipboard[i].value);
+    int index = c.keys.size() > before ? lastKeyAt(c, time) : -1;
+    if (index > 0 && i > 0) c.segments[index - 1] = clipboard[i].mode;
+    if (index >= 0) times.push_back(time);
+  }
+  // Later insertions move earlier ones up: the selection is found by time once all are in.
+  for (float time : times) selectedKeys.push_back(static_cast<uint32_t>(lastKeyAt(c, time)));
+  selectedSegment = -1;
+  rebuild();
+}
+
+static const char* snapUnitText(double beats) {
+  if (beats >= 4.0) return "1 bar";
+  if (beats >= 2.0) return "2 beats";
+  if (beats >= 1.0) return "1 beat";
+  if (beats >= 0.5) return "1/2 beat";
+  if (beats >= 0.25) return "1/4 beat";
+  if (beats >= 0.125) return "1/8 beat";
+  return "1/16 beat";
+}
+
+void SyncEditor::writeStatus() {
+  snprintf(statusText, sizeof(statusText), "%.2f %.2f - %d", mouseX, mouseY, selectedControllerIndex);
+}
+
+const char* SyncEditor::snapText() const { return snapToBeats ? snapUnitText(snapUnitBeats) : "off"; }
+
+void SyncEditor::updateTitle() {
+  if (!app || !app->window) return;
+  bool dirty = workspace.dirty();
+  if (dirty == titleDirty) return;
+  titleDirty = dirty;
+  platform::setWindowTitle(app->window, (baseTitle + (dirty ? " *" : "")).c_str());
+}
+
+// ---- keys ----------------------------------------------------------------------------------
+
+void SyncEditor::keyPressed(uint32_t key, bool repeat) {
+  bool ctrl = keyDown[platform::VK_CONTROL], shift = keyDown[platform::VK_SHIFT];
+  // Undo on every key-down while Ctrl and Z are held, so the keyboard's repeat repeats it.
+  if (ctrl && keyDown['Z']) {
+    if (shift) redo();
+    else undo();
+    return;
+  }
+  if (ctrl) {
+    if (key == 'Y') redo();
+    if (key == 'C' && !repeat) copyKeys();
+    if (key == 'V' && !repeat) pasteKeys();
+    return;
+  }
+  float beat = static_cast<float>(shift ? options.beatGrid.barSeconds() : options.beatGrid.beatSeconds());
+  float now = app ? app->clock.startSeconds + app->clock.playedSeconds : 0.0f;
+  switch (static_cast<int>(key)) {
+    case platform::VK_F1:
+      if (!repeat) helpVisible = !helpVisible;
+      break;
+    case 'G':
+      if (!repeat) snapToBeats = !snapToBeats;
+      writeStatus();
+      break;
+    case platform::VK_OEM_4:  // [
+      snapUnitBeats = std::max(1.0 / 16.0, snapUnitBeats / 2.0);
+      writeStatus();
+      break;
+    case platform::VK_OEM_6:  // ]
+      snapUnitBeats = std::min(static_cast<double>(options.beatGrid.beatsPerBar), snapUnitBeats * 2.0);
+      writeStatus();
+      break;
+    case platform::VK_SPACE:  // in record mode the frame's poll inserts keys instead
+      if (!recordMode && !repeat && app) setPlaying(app->appState == kStateHalted);
+      break;
+    case platform::VK_LEFT:
+      seekTo(now - beat);
+      break;
+    case platform::VK_RIGHT:
+      seekTo(now + beat);
+      break;
+    case platform::VK_HOME:
+      seekTo(0.0f);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- the pointer ---------------------------------------------------------------------------
+
+void SyncEditor::pointerMoved(uint32_t lParam) {
+  GLint viewport[4] = {0, 0, 1, 1};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  float w = viewport[2] > 0 ? static_cast<float>(viewport[2]) : 1.0f;
+  float h = viewport[3] > 0 ? static_cast<float>(viewport[3]) : 1.0f;
+  mouseX = static_cast<float>(platform::pointX(lParam)) / w;
+  mouseY = 1.0f - (static_cast<float>(platform::pointY(lParam)) - static_cast<float>(viewport[1])) / h;
+  pointerOverTimeline = false;
+  writeStatus();
+  hoveredKey = keyAtPointer(mouseX, mouseY);
+
+  if (selectedKeys.size() == 1 && selectedController && dragMode == DragKeyTime) {
+    float t = xToTime(mouseX);
+    float reference = keyDown[platform::VK_SHIFT] ? snapToReferenceKey(mouseX) : -1.0f;
+    t = reference >= 0.0f ? reference : snapTime(t);
+    moveKey(*selectedController, selectedKeys[0], t);
+    hoveredKey = -1;
+    rebuild();
+  } else if (!selectedKeys.empty() && selectedController && dragMode == DragKeyValues) {
+    float v = (mouseY - dragStartY) * 10.0f + dragStartValue;
+    for (uint32_t k : selectedKeys) setKeyValue(*selectedController, k, v);
+    hoveredKey = -1;
+    rebuild();
+  }
+  if (mouseY < 0.4f && dragMode == DragNone) {
+    pointerOverTimeline = true;
+    hoverTime = xToTime(mouseX);
+  }
+  if (rangeSelecting) {
+    rangeEnd = xToTime(mouseX);
+    view.rangeFrom = rangeStart;
+    view.rangeTo = rangeEnd;
+    view.rangeActive = true;
+  }
+  controllersPanel.updateHover(mouseX, mouseY);
+  controllersPanel2.updateHover(mouseX, mouseY);
+  workspacePanel.updateHover(mouseX, mouseY);
+  layersPanel.updateHover(mouseX, mouseY);
+}
+
+// A hit in a controller panel: pick the controller, or with Shift toggle it as the reference.
+bool SyncEditor::pickController(ListPanel& panel, ListPanel& other) {
+  int id = panel.hitTest(mouseX, mouseY);
+  if (id == -1) return false;
+  ControllerList* list = app ? app->controllers : nullptr;
+  Controller* hit = list && id >= 0 && static_cast<size_t>(id) < list->size() ? (*list)[id].get() : nullptr;
+  if (!keyDown[platform::VK_SHIFT]) {
+    selectedControllerIndex = id;
+    selectedController = hit;
+    view.controller = hit;
+  } else {
+    view.referenceController = view.referenceController == hit ? nullptr : hit;
+    rebuild();
+    panel.markId = panel.markId == id ? -1 : id;
+    other.markId = -1;
+  }
+  selectedKeys.clear();
+  return true;
+}
+
+// A segment button under the pointer sets the selected segment's interpolation or shape.
+bool SyncEditor::pickSegmentMode() {
+  int id = segmentModeBar.hitTest(mouseX, mouseY);
+  if (id == -1) return false;
+  snapshot();
+  Controller& c = *selectedController;
+  if (selectedSegment >= 0 && static_cast<size_t>(selectedSegment) < c.segments.size()) {
+    SegmentMode& mode = c.segments[selectedSegment];
+    if (id <= 3) mode.interpolation = id + 1;
+    else if (id <= 10) mode.shape = id - 3;
+  }
+  rebuild();
+  return true;
+}
+
+void SyncEditor::pickInBand() {
+  if (mouseY < 0.18f) {
+    selectedSegment = -1;
+    rebuild();
+    rangeStart = rangeEnd = xToTime(mouseX);
+    rangeSelecting = true;
+    view.rangeFrom = rangeStart;
+    view.rangeTo = rangeEnd;
+    view.rangeActive = true;
+  } else if (mouseY < 0.25f) {
+    int k = keyAtPointer(mouseX, mouseY);
+    if (k != -1) selectedKeys.push_back(static_cast<uint32_t>(k));
+    if (!selectedKeys.empty()) {
+      snapshot();
+      pointerOverTimeline = false;
+      dragMode = DragKeyTime;
+    }
+  } else {
+    selectedSegment = -1;
+    rebuild();
+  }
+}
+
+void SyncEditor::leftButtonDown() {
+  if (!keyDown[platform::VK_CONTROL]) selectedKeys.clear();
+  if (keyDown[platform::VK_TAB]) {
+    seekTo(xToTime(mouseX));
+    return;
+  }
+  switch (transportBar.hitTest(mouseX, mouseY)) {
+    case TransportPlay: setPlaying(true); break;
+    case TransportPause: setPlaying(false); break;
+    case TransportRecord:
+      if (!recordMode) snapshot();
+      recordMode = !recordMode;
+      break;
+    default: break;
+  }
+  int workspaceId = workspacePanel.hitTest(mouseX, mouseY);
+  switch (workspaceId) {
+    case WorkspaceSave: save(); break;
+    case WorkspaceUndo: undo(); break;
+    case WorkspaceReset: reset(); break;
+    case WorkspaceHelp: helpVisible = true; break;
+    default: break;
+  }
+  if (workspaceId >= WorkspaceSave && workspaceId <= WorkspaceHelp) workspacePanel.open = false;
+  if (!pickController(controllersPanel, controllersPanel2)) pickController(controllersPanel2, controllersPanel);
+
+  bool segmentButtonsShown = selectedSegment != -1 && selectedController && mouseY > 0.25f;
+  if (segmentButtonsShown) pickSegmentMode();
+  else pickInBand();
+
+  if (0.25f < mouseY && mouseY < 0.4f && selectedController) {
+    selectedSegment = findSegment(*selectedController, xToTime(mouseX));
+    rebuild();
+  }
+}
+
+void SyncEditor::leftButtonUp() {
+  if (!keyDown[platform::VK_CONTROL]) selectedKeys.clear();
+  if (selectedController) {
+    uint32_t k = static_cast<uint32_t>(selectedSegment);
+    float t0 = keyTime(*selectedController, k), t1 = nextKeyTime(*selectedController, k);
+    if (mouseX < view.timeToX(t0) - 0.01f || mouseX > view.timeToX(t1) + 0.01f) {
+      selectedSegment = -1;
+      rebuild();
+    }
+  }
+  if (rangeSelecting) {
+    applyRangeZoom();
+    hoverTime = xToTime(mouseX);
+    rangeSelecting = false;
+  }
+  dragMode = DragNone;
+}
+
+void SyncEditor::rightButtonDown() {
+  if (keyDown[platform::VK_DELETE]) {
+    int k = keyAtPointer(mouseX, mouseY);
+    snapshot();
+    if (k != -1 && selectedController) deleteKey(*selectedController, static_cast<uint32_t>(k));
+    hoveredKey = -1;
+    selectedSegment = -1;
+    rebuild();
+  } else if (mouseY > 0.18f) {
+    if (selectedKeys.empty() && hoveredKey != -1) selectedKeys.push_back(static_cast<uint32_t>(hoveredKey));
+    if (!selectedKeys.empty() && selectedController) {
+      snapshot();
+      pointerOverTimeline = false;
+      dragStartY = mouseY;
+      dragMode = DragKeyValues;
+      dragStartValue = keyValue(*selectedController, selectedKeys.back());
+    }
+  } else {
+    view.viewStart = 0;
+    view.viewEnd = view.lengthUnits;
+    rebuild();
+    view.rangeActive = false;
+  }
+}
+
+void SyncEditor::middleButtonDown() {
+  selectedSegment = -1;
+  rebuild();
+  selectedKeys.clear();
+  if (keyAtPointer(mouseX, mouseY) == -1 && selectedController && 0.2f < mouseY && mouseY < 0.25f) {
+    snapshot();
+    float t = snapTime(xToTime(mouseX));
+    evaluateController(*selectedController, t);
+    addKey(*selectedController, t, selectedController->value);
+    hoveredKey = keyAtPointer(mouseX, mouseY);
+  }
+  rebuild();
+}
+
+// ---- the message table ---------------------------------------------------------------------
+
+void SyncEditor::handleInput(uint32_t message, uint32_t wParam, uint32_t lParam) {
+  if (!options.takesInput) return;
+  // While the help is up a click only closes it.
+  bool buttonDown = message == platform::WM_LBUTTONDOWN || message == platform::WM_RBUTTONDOWN ||
+                    message == platform::WM_MBUTTONDOWN;
+  if (helpVisible && buttonDown) {
+    helpVisible = false;
+    return;
+  }
+  switch (message) {
+    case platform::WM_KEYDOWN:
+      if (wParam < 256) keyDown[wParam] = true;
+      keyPressed(wParam, (lParam & (1u << 30)) != 0);
+      break;
+    case platform::WM_KEYUP:
+      if (wParam < 256) keyDown[wParam] = false;
+      break;
+    case platform::WM_KILLFOCUS:  // keys released elsewhere never send their key-up here
+      std::fill(std::begin(keyDown), std::end(keyDown), false);
+      break;
+    case platform::WM_MOUSEMOVE: pointerMoved(lParam); break;
+    case platform::WM_LBUTTONDOWN: leftButtonDown(); break;
+    case platform::WM_LBUTTONUP: leftButtonUp(); break;
+    case platform::WM_RBUTTONDOWN: rightButtonDown(); break;
+    case platform::WM_RBUTTONUP:
+      if (dragMode == DragKeyValues && selectedKeys.size() == 1) selectedKeys.clear();
+      dragMode = DragNone;
+      break;
+    case platform::WM_MBUTTONDOWN: middleButtonDown(); break;
+    default: break;
+  }
+}
+
+}  // namespace qorFramework
