@@ -342,7 +342,7 @@ bool readOldText(const std::string& text, std::vector<OldController>& controller
     start = next;
     std::vector<Token> tokens;
     std::string what;
-    splitLine(line, tokens, what);
+    splitLine(line.substr(0, line.find('\n')), tokens, what);
     pending += line;
     if (tokens.empty()) continue;
     if (!tokens[0].quoted && tokens[0].text == "controller") {
