@@ -1,0 +1,238 @@
+// The editor overlay as a whole on a real context: what init lists, the order the overlay is
+// drawn in (seen in which parts darken which), F5 and F6, record mode's Space, what release
+// deletes, the waveform strip made from the music.
+#include "editor/sync_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/demo_app.h"
+#include "app/music_stream.h"
+#include "platform/mp3_maker.h"
+#include "platform/system.h"
+#include "platform/window.h"
+#include "support/test_support.h"
+
+using namespace qorFramework;
+using testsupport::Rgba;
+
+namespace {
+
+class OverlayTest : public testsupport::GLTest {
+ protected:
+  OverlayTest() : GLTest(800, 400) {}
+  void SetUp() override {
+    GLTest::SetUp();
+    app.appState = kStateRunning;
+    app.timeline.maxEndMs = 124000;
+    app.controllers = &controllers;
+  }
+  void TearDown() override {
+    if (editor) {
+      editor->release();
+      delete editor;
+    }
+    closeMusicStream(music);
+    GLTest::TearDown();
+  }
+  void addControllers(int count) {
+    for (int i = 0; i < count; ++i) findOrCreateController(controllers, ("C: " + std::to_string(i)).c_str());
+  }
+  void attach() {
+    EditorOptions options;
+    options.musicFile = "no-such.mp3";
+    options.viewportHeight = height_;
+    editor = new SyncEditor(&app, options);
+    editor->init();
+  }
+  // Holds or lets go of a key as the message pump sees it (the editor polls the key table).
+  void holdKey(int vk, bool down) {
+    platform::injectKey(window_, vk, down);
+    platform::flushMessages();
+  }
+  void clearTo(float grey) {
+    glClearColor(grey, grey, grey, 1.0f);
+    glClearDepth(0.5);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+  }
+  Rgba at(float x, float y) const { return pixel(static_cast<int>(x * width_), static_cast<int>(y * height_)); }
+  float depthAt(int x, int y) const {
+    float depth = 0.0f;
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+  }
+  // The largest value of one channel (0 red, 1 green, 2 blue) in a box of overlay coordinates.
+  int brightest(int channel, float x0, float y0, float x1, float y1) const {
+    int best = 0;
+    for (int y = static_cast<int>(y0 * height_); y <= static_cast<int>(y1 * height_); ++y)
+      for (int x = static_cast<int>(x0 * width_); x <= static_cast<int>(x1 * width_); ++x) {
+        Rgba p = pixel(x, y);
+        best = std::max(best, static_cast<int>(channel == 0 ? p.r : channel == 1 ? p.g : p.b));
+      }
+    return best;
+  }
+  int brightestGreen(float x0, float y0, float x1, float y1) const { return brightest(1, x0, y0, x1, y1); }
+
+  testsupport::ScratchDir scratch;
+  DemoApp app;
+  ControllerList controllers;
+  MusicStream music;
+  SyncEditor* editor = nullptr;
+};
+
+TEST_F(OverlayTest, ControllersSplitFortyToAPanelAndTheFirstIsSelected) {
+  addControllers(45);
+  attach();
+  ASSERT_EQ(editor->controllersPanel.items.size(), 40u);
+  EXPECT_EQ(editor->controllersPanel.items.front().id, 0);
+  EXPECT_EQ(editor->controllersPanel.items.back().id, 39);
+  ASSERT_EQ(editor->controllersPanel2.items.size(), 5u);
+  EXPECT_EQ(editor->controllersPanel2.items.front().id, 40);
+  EXPECT_EQ(editor->controllersPanel2.items.back().name, "C: 44");
+  EXPECT_EQ(editor->selectedController, controllers[0].get());
+  EXPECT_TRUE(editor->layersPanel.items.empty());
+  ASSERT_EQ(editor->workspacePanel.items.size(), 7u);
+  EXPECT_EQ(editor->workspacePanel.items[6].name, "help");
+  EXPECT_EQ(editor->workspacePanel.items[1].id, -1);
+  EXPECT_EQ(editor->controllersPanel.markId, -1) << "no row is marked as the reference at start";
+}
+
+TEST_F(OverlayTest, ExactlyFortyLeaveTheSecondPanelEmptyAndNoneLeaveNothingSelected) {
+  addControllers(40);
+  attach();
+  EXPECT_EQ(editor->controllersPanel.items.size(), 40u);
+  EXPECT_TRUE(editor->controllersPanel2.items.empty());
+  editor->release();
+  delete editor;
+  editor = nullptr;
+
+  controllers.clear();
+  attach();
+  EXPECT_EQ(editor->selectedController, nullptr);
+  editor->recordMode = true;
+  holdKey(platform::VK_SPACE, true);
+  clearTo(0.0f);
+  editor->draw();  // nothing to insert into, nothing to label
+  holdKey(platform::VK_SPACE, false);
+  EXPECT_EQ(glErrorName(), "GL_NO_ERROR");
+}
+
+TEST_F(OverlayTest, LabelsGoUnderTheCurveViewAndPanelsOverIt) {
+  addControllers(40);
+  controllers[0]->value = 1.0f;  // its flat curve runs along the top of the area
+  attach();
+  editor->view.labelFont = nullptr;  // no ruler labels near the hover time
+  editor->pointerOverTimeline = true;
+  editor->mouseX = 0.6f;
+  editor->hoverTime = 12.5f;
+  clearTo(0.0f);
+  editor->draw();
+  // The white hover time is drawn before the area's half-transparent background.
+  int hoverText = brightestGreen(0.59f, 0.235f, 0.68f, 0.27f);
+  EXPECT_GT(hoverText, 60);
+  EXPECT_LT(hoverText, 190);
+  EXPECT_GT(brightestGreen(0.9f, 0.975f, 1.0f, 1.0f), 240) << "\"runtime\" is drawn in plain white";
+
+  // An open panel reaches down over the curve area and darkens the play line under it.
+  app.clock.playedSeconds = 0.4f * 124.0f;
+  clearTo(0.0f);
+  editor->draw();
+  int closed = brightest(2, 0.395f, 0.31f, 0.405f, 0.33f);
+  editor->controllersPanel.open = true;
+  clearTo(0.0f);
+  editor->draw();
+  int open = brightest(2, 0.395f, 0.31f, 0.405f, 0.33f);
+  EXPECT_GT(closed, 140);
+  EXPECT_LT(open, closed / 2) << "panels come after the curve view";
+}
+
+TEST_F(OverlayTest, F5HidesEverythingUntilF6AndBothKeysShowIt) {
+  addControllers(3);
+  attach();
+  holdKey(platform::VK_F5, true);
+  clearTo(0.25f);
+  editor->draw();
+  for (Rgba p : pixels()) ASSERT_EQ(p.g, 64);
+  EXPECT_FLOAT_EQ(depthAt(10, 10), 0.5f) << "not even the depth buffer is cleared";
+
+  holdKey(platform::VK_F5, false);
+  clearTo(0.25f);
+  editor->draw();
+  EXPECT_EQ(at(0.5f, 0.1f).g, 64) << "hidden stays hidden";
+
+  holdKey(platform::VK_F5, true);
+  holdKey(platform::VK_F6, true);
+  clearTo(0.25f);
+  editor->draw();
+  EXPECT_NE(at(0.5f, 0.1f).g, 64) << "F6 wins over F5";
+  EXPECT_FLOAT_EQ(depthAt(10, 10), 1.0f);
+
+  holdKey(platform::VK_F5, false);
+  holdKey(platform::VK_F6, false);
+  clearTo(0.25f);
+  editor->draw();
+  EXPECT_NE(at(0.5f, 0.1f).g, 64);
+}
+
+TEST_F(OverlayTest, RecordModeInsertsOneKeyForEachPressOfSpace) {
+  testsupport::writeFile("tone.mp3", mp3maker::encodeMp3(mp3maker::toneSamples({{440, 2.0, 0.5f}})));
+  openMusicStream(music, "tone.mp3");
+  ASSERT_NE(music.stream, nullptr);
+  app.music = &music;
+  addControllers(1);
+  attach();
+  Controller& c = *controllers[0];
+
+  holdKey(platform::VK_SPACE, true);
+  editor->draw();
+  EXPECT_TRUE(c.keys.empty()) << "outside record mode Space inserts nothing";
+  editor->recordMode = true;
+  for (int frame = 0; frame < 5; ++frame) editor->draw();
+  EXPECT_EQ(c.keys.size(), 1u) << "a held key is one press";
+  holdKey(platform::VK_SPACE, false);
+  editor->draw();
+  setMusicTime(&music, 1000);
+  holdKey(platform::VK_SPACE, true);
+  editor->draw();
+  holdKey(platform::VK_SPACE, false);
+  ASSERT_EQ(c.keys.size(), 2u);
+  EXPECT_EQ(c.keys[1].value, 0.0f);
+  EXPECT_NEAR(c.keys[1].time, 1.0f, 0.1f) << "at the music's position";
+}
+
+TEST_F(OverlayTest, ReleaseDeletesTheSnapshotFilesStillListed) {
+  addControllers(2);
+  attach();
+  editor->workspace.snapshot();
+  editor->workspace.snapshot();
+  editor->workspace.snapshot();
+  ASSERT_TRUE(editor->workspace.undo());  // its file stays: it was restored
+  std::vector<std::string> listed = editor->workspace.history.names;
+  ASSERT_EQ(listed.size(), 2u);
+  editor->release();
+  for (const std::string& name : listed) EXPECT_FALSE(platform::fileExists(name.c_str())) << name;
+  EXPECT_FALSE(platform::fileExists("editor/session.lock"));
+  EXPECT_EQ(editor->mainFont, nullptr);
+  delete editor;
+  editor = nullptr;
+}
+
+TEST(Waveform, EachMillisecondHoldsItsLoudestSampleWithItsSign) {
+  std::vector<float> mono(48 * 3, 0.1f);  // 48 kHz: 48 samples a millisecond
+  mono[10] = -0.5f;
+  mono[60] = 0.25f;
+  mono[61] = -0.75f;
+  mono[100] = 2.0f;  // clipped to full scale
+  std::vector<WaveformFrame> frames = waveformFromSamples(mono, 48000, 5);
+  ASSERT_EQ(frames.size(), 5u);
+  EXPECT_EQ(frames[0].second, static_cast<int16_t>(-16384));
+  EXPECT_EQ(frames[1].second, static_cast<int16_t>(-24575));
+  EXPECT_EQ(frames[2].second, 32767);
+  EXPECT_EQ(frames[3].second, 0) << "past the end of the song";
+  EXPECT_EQ(frames[0].first, frames[0].second);
+}
+
+}  // namespace
