@@ -8,6 +8,8 @@
 #pragma GCC diagnostic pop
 
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 #include <filesystem>
 #include <string>
 
@@ -57,6 +59,63 @@ TEST(CaptureTest, WritesNumberedFramesOfTheShowAtTheChosenTimes) {
   std::string log = testsupport::readFile("capture.log");
   EXPECT_NE(log.find("capture: frame 0"), std::string::npos);
   EXPECT_NE(log.find("INFO (trace): Trace stopped."), std::string::npos);
+}
+
+// Loads a frame as 8-bit RGB, top row first.
+struct Frame {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  const unsigned char* at(double x, double yFromTop) const {
+    return &rgb[(static_cast<size_t>(yFromTop * height) * width + static_cast<size_t>(x * width)) * 3];
+  }
+};
+
+Frame readFrame(const std::string& path) {
+  Frame f;
+  int channels = 0;
+  unsigned char* data = stbi_load(path.c_str(), &f.width, &f.height, &channels, 3);
+  if (data) f.rgb.assign(data, data + static_cast<size_t>(f.width) * f.height * 3);
+  stbi_image_free(data);
+  return f;
+}
+
+// How many pixels of a box (x and y from the top, as fractions) differ between two frames.
+int differingPixels(const Frame& a, const Frame& b, double x0, double y0, double x1, double y1) {
+  int count = 0;
+  for (double y = y0; y < y1; y += 1.0 / a.height)
+    for (double x = x0; x < x1; x += 1.0 / a.width)
+      if (memcmp(a.at(x, y), b.at(x, y), 3) != 0) ++count;
+  return count;
+}
+
+TEST(CaptureTest, EditDrawsTheOverlayIntoEveryFrameAndLeavesTheRestAlone) {
+  testsupport::ScratchDir scratch;
+  ASSERT_EQ(runProgram("--capture plain --width 1280 --height 720 --fps 1 --from 40 --to 40"), 0)
+      << testsupport::readFile("capture.log");
+  ASSERT_EQ(runProgram("--capture edited --edit --width 1280 --height 720 --fps 1 --from 40 --to 40"), 0)
+      << testsupport::readFile("capture.log");
+  EXPECT_EQ(testsupport::readFile("capture.log").find("WARNING"), std::string::npos)
+      << testsupport::readFile("capture.log");
+  Frame plain = readFrame("plain/frame_000000.png"), edited = readFrame("edited/frame_000000.png");
+  ASSERT_EQ(plain.width, 1280);
+  ASSERT_EQ(edited.width, 1280);
+  // Between the panel titles and the curve area the picture is the show's own.
+  EXPECT_EQ(differingPixels(plain, edited, 0.0, 0.1, 0.88, 0.55), 0);
+  // The four panel titles along the top.
+  for (double x : {0.03, 0.16, 0.33, 0.56})
+    EXPECT_GT(differingPixels(plain, edited, x, 0.025, x + 0.08, 0.06), 20) << "panel title at x " << x;
+  // The waveform strip: its blue line somewhere in the bottom band.
+  int waveform = 0;
+  for (double x = 0.05; x < 0.95; x += 1.0 / 1280)
+    for (double y = 0.83; y < 0.99; y += 1.0 / 720) {
+      const unsigned char* p = edited.at(x, y);
+      if (p[2] > 120 && p[2] > p[0] + 60 && p[2] > p[1] + 60) ++waveform;
+    }
+  EXPECT_GT(waveform, 1000);
+  // The ruler and the first controller's curve change the band above it.
+  EXPECT_GT(differingPixels(plain, edited, 0.0, 0.6, 1.0, 0.82), 5000);
+  EXPECT_FALSE(std::filesystem::exists(buildDir() + "/resources/editor/session.lock"))
+      << "a capture touches none of the author's files";
 }
 
 TEST(CaptureTest, VideoCarriesPictureAndMusic) {

@@ -77,3 +77,31 @@ TEST(CommandLineTest, NumbersOutsideWhatAnIntOrAClockHoldsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLineTest, EditAttachesAWindowedEditorUnlessFullScreenIsAskedFor) {
+  CommandLine windowed = parse({"--edit", "--width", "1280", "--height", "720"});
+  ASSERT_TRUE(windowed.ok) << windowed.error;
+  EXPECT_TRUE(windowed.edit);
+  EXPECT_FALSE(windowed.fullscreen);
+  EXPECT_EQ(windowed.beatsPerMinute, 120.0);
+  EXPECT_EQ(windowed.beatOffsetSeconds, 0.0);
+  CommandLine full = parse({"--edit", "--fullscreen", "--width", "1280", "--height", "720", "--bpm", "140",
+                            "--beat-offset", "0.25", "--load", "editor/recovery.dat"});
+  ASSERT_TRUE(full.ok) << full.error;
+  EXPECT_TRUE(full.fullscreen);
+  EXPECT_EQ(full.beatsPerMinute, 140.0);
+  EXPECT_EQ(full.beatOffsetSeconds, 0.25);
+  EXPECT_EQ(full.loadFile, "/home/me/editor/recovery.dat");
+  EXPECT_TRUE(parse({"--edit"}).useLauncher);
+}
+
+TEST(CommandLineTest, EditorOptionsThatDoNotFitAreRefused) {
+  EXPECT_FALSE(parse({"--load", "x.dat"}).ok) << "--load needs --edit";
+  EXPECT_FALSE(parse({"--edit", "--bpm", "0"}).ok);
+  EXPECT_FALSE(parse({"--edit", "--bpm", "nan"}).ok);
+  EXPECT_FALSE(parse({"--windowed", "--fullscreen", "--width", "64", "--height", "64"}).ok);
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include "app/demo_app.h"
 #include "app/gl_window.h"
 #include "app/trace.h"
+#include "editor/sync_editor.h"
 #include "platform/system.h"
 #include "support/test_support.h"
 
@@ -169,6 +170,58 @@ TEST_F(MainLoopTest, LoopDoesNothingUnlessLoaded) {
   EXPECT_TRUE(calls.empty());
   EXPECT_EQ(deletions, 0);
   shutdownLayers(app.timeline);
+}
+
+EditorOptions quietEditor() {
+  EditorOptions options;
+  options.musicFile = "no-such.mp3";
+  options.viewportHeight = 64;
+  return options;
+}
+
+TEST_F(MainLoopTest, AnAttachedEditorGetsTheMessagesAndIsInitialisedAndReleasedByTheLoop) {
+  testsupport::ScratchDir scratch;
+  add("a", new RecordingLayer("a"));
+  schedule("a", 1, 0, 100000);
+  findOrCreateController(controllers, "A: x");
+  SyncEditor* editor = new SyncEditor(&app, quietEditor());
+  app.editor = editor;
+  renderWindowProc(window.handle, platform::WM_KEYDOWN, 'G', 0);  // the editor's snapping key
+  EXPECT_TRUE(editor->snapToBeats);
+  platform::injectKey(window.handle, platform::VK_ESCAPE, true);
+  run();
+  EXPECT_EQ(app.editor, nullptr) << "released and deleted by the shutdown";
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.back().what, "shutdown");
+  EXPECT_FALSE(platform::fileExists("editor/session.lock")) << "the editor was initialised and released";
+  EXPECT_TRUE(platform::fileExists("editor")) << "its init opened the workspace";
+}
+
+// Posts the quit message after a number of its renders.
+class QuittingLayer : public RecordingLayer {
+ public:
+  explicit QuittingLayer(int* framesLeft) : RecordingLayer("quit"), framesLeft_(framesLeft) {}
+  void render() override {
+    RecordingLayer::render();
+    if (--*framesLeft_ == 0) platform::postQuitMessage(0);
+  }
+
+ private:
+  int* framesLeft_;
+};
+
+TEST_F(MainLoopTest, AnEditorHoldsTheLastFrameInsteadOfEndingTheShow) {
+  testsupport::ScratchDir scratch;
+  int framesLeft = 200;  // far more frames than 5 ms of quarter-millisecond samples give
+  add("a", new RecordingLayer("a"));
+  add("quit", new QuittingLayer(&framesLeft));
+  schedule("a", 1, 0, 5);
+  schedule("quit", 2, 0, 5);
+  app.editor = new SyncEditor(&app, quietEditor());
+  run();
+  EXPECT_EQ(framesLeft, 0) << "the show did not end on its own";
+  EXPECT_EQ(renderTimes("a").back(), 5u);
+  EXPECT_EQ(app.editor, nullptr);
 }
 
 TEST_F(MainLoopTest, FrameTimeGraphCursorWrapsAndTitleShowsFps) {
