@@ -95,12 +95,21 @@ void SyncEditor::setPlaying(bool playing) {
   app->appState = playing ? kStateRunning : kStateHalted;
 }
 
+// Demo time `seconds`, clamped to the time line; the music follows (its 0 is the clock's start).
 void SyncEditor::seekTo(float seconds) {
   if (!app) return;
+  float start = app->clock.startSeconds;
   float end = static_cast<float>(app->timeline.maxEndMs / 1000.0);
-  seconds = std::max(0.0f, std::min(seconds, end));
-  app->clock.playedSeconds = seconds;
-  setMusicTime(app->music, static_cast<uint32_t>(seconds * 1000.0f));
+  float played = std::max(0.0f, std::min(seconds, end) - start);
+  app->clock.playedSeconds = played;
+  setMusicTime(app->music, static_cast<uint32_t>(played * 1000.0f));
+}
+
+// A key at exactly that time already: a second one there could never be dragged apart from it.
+static bool hasKeyAt(const Controller& c, float t) {
+  for (const ControllerKey& key : c.keys)
+    if (key.time == t) return true;
+  return false;
 }
 
 float SyncEditor::snapTime(float t) const {
@@ -108,7 +117,8 @@ float SyncEditor::snapTime(float t) const {
 }
 
 void SyncEditor::recordKey(float seconds) {
-  if (selectedController) addKey(*selectedController, snapTime(seconds), 0.0f);
+  float t = snapTime(seconds);
+  if (selectedController && !hasKeyAt(*selectedController, t)) addKey(*selectedController, t, 0.0f);
 }
 
 bool SyncEditor::holdAtEnd() {
@@ -421,10 +431,12 @@ void SyncEditor::middleButtonDown() {
   rebuild();
   selectedKeys.clear();
   if (keyAtPointer(mouseX, mouseY) == -1 && selectedController && 0.2f < mouseY && mouseY < 0.25f) {
-    snapshot();
     float t = snapTime(xToTime(mouseX));
-    evaluateController(*selectedController, t);
-    addKey(*selectedController, t, selectedController->value);
+    if (!hasKeyAt(*selectedController, t)) {
+      snapshot();
+      evaluateController(*selectedController, t);
+      addKey(*selectedController, t, selectedController->value);
+    }
     hoveredKey = keyAtPointer(mouseX, mouseY);
   }
   rebuild();

@@ -340,6 +340,7 @@ bool readOldText(const std::string& text, std::vector<OldController>& controller
     size_t next = end == std::string::npos ? text.size() : end + 1;
     std::string line = text.substr(start, next - start);
     start = next;
+    if (line.empty() || line.back() != '\n') line += '\n';  // a last line may be reused mid-text
     std::vector<Token> tokens;
     std::string what;
     splitLine(line.substr(0, line.find('\n')), tokens, what);

@@ -198,6 +198,7 @@ TEST_F(CurveViewTest, RulerSkipsTheWindowStartAndLabelsFiveSecondsAndMinutes) {
   ASSERT_NE(font, nullptr);
   timeline(150000, 0, 150000);
   view.labelFont = font;
+  view.playTime = 75;  // the play line away from the start
   glViewport(100, 0, 800, 1000);  // x = 0 lands inside the window, at column 100
   Frame ruler = frame();
   auto column = [](float x) { return int(100 + 800 * x); };

@@ -107,3 +107,15 @@ TEST(SyncTextUpdate, AnUnreadableOldTextIsReplacedWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SyncTextUpdate, ALastLineWithoutItsBreakCanBeReusedInTheMiddle) {
+  const std::string old = "controller \"A\"\n  0  0\n  1  1\ncontroller \"B\"\n  5  0.5";
+  std::vector<SyncRecord> records = parse(old);
+  std::swap(records[0], records[1]);  // B's unbroken line now comes first
+  std::string text = updateSyncText(old, records, "");
+  expectSameRecords(parse(text), records);
+}
+
+}  // namespace
