@@ -1,5 +1,7 @@
 #include "editor/button_bar.h"
 
+#include "editor/overlay_projection.h"
+
 namespace qorFramework {
 
 void ButtonBar::add(float x, float y, GL_Texture* texture, int id) { entries.push_back({x, y, texture, id}); }
@@ -20,13 +22,7 @@ static void drawMissingButton(const ButtonBarEntry& e) {
 void ButtonBar::draw(float ox, float oy) {
   originX = ox;
   originY = oy;
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0.0, 1.0, 0.0, 1.0);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  beginOverlay();
 
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -54,10 +50,7 @@ void ButtonBar::draw(float ox, float oy) {
   // overlay's later untextured drawing needs it off.
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  endOverlay();
 }
 
 int ButtonBar::hitTest(float mx, float my) const {

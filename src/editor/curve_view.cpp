@@ -1,5 +1,7 @@
 #include "editor/curve_view.h"
 
+#include "editor/overlay_projection.h"
+
 #include <cmath>
 
 namespace qorFramework {
@@ -219,13 +221,7 @@ void CurveView::drawPlayLine() const {
 }
 
 void CurveView::draw() {
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0.0, 1.0, 0.0, 1.0);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  beginOverlay();
 
   drawBackground();
   if (showBeatGrid) {
@@ -241,10 +237,7 @@ void CurveView::draw() {
   drawPlayLine();
 
   glColor3f(1.0f, 1.0f, 1.0f);
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  endOverlay();
 }
 
 void CurveView::release() {

@@ -8,6 +8,7 @@
 #include "app/demo_app.h"
 #include "app/trace.h"
 #include "editor/help_panel.h"
+#include "editor/overlay_projection.h"
 #include "platform/music_decoder.h"
 #include "platform/window.h"
 
@@ -163,23 +164,6 @@ void SyncEditor::pollRecordKey() {
   }
 }
 
-static void pushOverlayMatrices() {
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0.0, 1.0, 0.0, 1.0);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-}
-
-static void popOverlayMatrices() {
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
-}
-
 static const float kLabelGrey = 0.6f;
 
 void SyncEditor::drawLabels(float demoSeconds) {
@@ -246,16 +230,16 @@ void SyncEditor::draw() {
   glClear(GL_DEPTH_BUFFER_BIT);
   glDepthMask(GL_FALSE);
   glBindTexture(GL_TEXTURE_2D, 0);
-  pushOverlayMatrices();
+  beginOverlay();
   drawLabels(demoSeconds);
-  popOverlayMatrices();
+  endOverlay();
 
   view.draw();
 
-  pushOverlayMatrices();
+  beginOverlay();
   drawPanels();
   if (helpVisible) drawHelpPanel(mainFont);
-  popOverlayMatrices();
+  endOverlay();
   glDepthMask(GL_TRUE);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
