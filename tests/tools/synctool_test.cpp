@@ -135,6 +135,25 @@ TEST(SyncTool, HandWrittenTextBuildsTheFile) {
   EXPECT_EQ(readFile("show.dat"), expected);
 }
 
+// The build's rule: a sync file the editor saved after its text keeps its curves.
+TEST(SyncTool, KeepNewerLeavesABinaryFileNewerThanItsText) {
+  ScratchDir dir;
+  writeFile("show.txt", "controller \"A: x\"\n  0 1\n");
+  ASSERT_EQ(synctool("build show.txt show.dat --keep-newer").status, 0) << "no binary yet: built";
+  std::string built = readFile("show.dat");
+  ASSERT_FALSE(built.empty());
+  writeFile("show.dat", "saved by the editor");
+  ASSERT_EQ(system("touch -d '2 seconds ago' show.txt"), 0);
+  ToolRun kept = synctool("build show.txt show.dat --keep-newer");
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_NE(kept.err.find("is newer than show.txt: kept"), std::string::npos) << kept.err;
+  EXPECT_EQ(readFile("show.dat"), "saved by the editor");
+  ASSERT_EQ(system("touch show.txt"), 0);
+  EXPECT_EQ(synctool("build show.txt show.dat --keep-newer").status, 0);
+  EXPECT_EQ(readFile("show.dat"), built) << "a newer text rebuilds it";
+  EXPECT_EQ(synctool("build show.txt show.dat --newer").status, 2);
+}
+
 TEST(SyncTool, EvalAgreesWithTheEngine) {
   ScratchDir dir;
   ControllerList list;
