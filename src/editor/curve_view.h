@@ -53,7 +53,7 @@ class CurveView {
   std::vector<uint32_t> selectedKeys;
   GLuint displayList = 0;
   int selectedSegment = -1;
-  BeatGrid beatGrid;
+  BeatGrid beatGrid;  // drawn behind the curve; the editor's snapping uses it too
   bool showBeatGrid = true;
 
  private:

@@ -113,7 +113,7 @@ static bool hasKeyAt(const Controller& c, float t) {
 }
 
 float SyncEditor::snapTime(float t) const {
-  return snapToBeats ? snapToGrid(options.beatGrid, t, snapUnitBeats) : t;
+  return snapToBeats ? snapToGrid(view.beatGrid, t, snapUnitBeats) : t;
 }
 
 void SyncEditor::recordKey(float seconds) {
@@ -124,7 +124,7 @@ void SyncEditor::recordKey(float seconds) {
 bool SyncEditor::holdAtEnd() {
   if (!options.takesInput || !app) return false;
   setPlaying(false);
-  app->clock.playedSeconds = static_cast<float>(app->timeline.maxEndMs / 1000.0) - app->clock.startSeconds;
+  seekTo(static_cast<float>(app->timeline.maxEndMs / 1000.0));
   return true;
 }
 
@@ -212,7 +212,7 @@ void SyncEditor::keyPressed(uint32_t key, bool repeat) {
     if (key == 'V' && !repeat) pasteKeys();
     return;
   }
-  float beat = static_cast<float>(shift ? options.beatGrid.barSeconds() : options.beatGrid.beatSeconds());
+  float beat = static_cast<float>(shift ? view.beatGrid.barSeconds() : view.beatGrid.beatSeconds());
   float now = app ? app->clock.startSeconds + app->clock.playedSeconds : 0.0f;
   switch (static_cast<int>(key)) {
     case platform::VK_F1:
@@ -227,7 +227,7 @@ void SyncEditor::keyPressed(uint32_t key, bool repeat) {
       writeStatus();
       break;
     case platform::VK_OEM_6:  // ]
-      snapUnitBeats = std::min(static_cast<double>(options.beatGrid.beatsPerBar), snapUnitBeats * 2.0);
+      snapUnitBeats = std::min(static_cast<double>(view.beatGrid.beatsPerBar), snapUnitBeats * 2.0);
       writeStatus();
       break;
     case platform::VK_SPACE:  // in record mode the frame's poll inserts keys instead

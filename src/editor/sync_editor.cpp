@@ -1,5 +1,5 @@
 // The editor's resources, its frame drawing and its release. The input handling is in
-// editor_commands.cpp, the help panel in help_panel.cpp.
+// editor_input.cpp, the help panel in help_panel.cpp.
 #include "editor/sync_editor.h"
 
 #include <cmath>
@@ -212,9 +212,7 @@ void SyncEditor::drawPanels() {
 }
 
 void SyncEditor::draw() {
-  view.controller = selectedController;
-  view.selectedSegment = selectedSegment;
-  view.rebuildDisplayList();
+  rebuild();  // every frame, hidden or not
   view.selectedKeys = selectedKeys;
   float demoSeconds = app ? app->clock.startSeconds + app->clock.playedSeconds : 0.0f;
   view.playTime = demoSeconds;

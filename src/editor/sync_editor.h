@@ -35,7 +35,7 @@ enum TransportId { TransportPlay = 0, TransportPause = 1, TransportRecord = 2 };
 enum WorkspaceId { WorkspaceSave = 0, WorkspaceUndo = 1, WorkspaceReset = 2, WorkspaceHelp = 3 };
 
 struct EditorOptions {
-  BeatGrid beatGrid;               // drawn behind the curve; snapping uses it
+  BeatGrid beatGrid;               // the tempo: copied into the view, which draws and snaps to it
   bool takesInput = true;          // false (capture): no input, no files, nothing but drawing
   int viewportHeight = 720;        // font sizes scale with it (12 px labels at 720)
   const char* musicFile = "flash.mp3";  // the waveform's source; missing: a flat strip

@@ -17,8 +17,7 @@ static const int kCodeCount = 96;
 struct FontHandle {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
-  int advance = 0;
-  int lineHeight = 0;
+  int advance = 0;  // of 'M'; every glyph has it
 };
 
 static void freeHandle(FontHandle* font) {
@@ -29,7 +28,7 @@ static void freeHandle(FontHandle* font) {
 
 // Compiles one glyph: the bitmap's lower-left corner lands (bitmap_left, top - rows) from the
 // raster position, so the baseline sits at the raster position.
-static bool compileGlyph(FT_Face face, unsigned long code, GLuint list, int* advance) {
+static bool compileGlyph(FT_Face face, unsigned long code, GLuint list) {
   if (FT_Load_Char(face, code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return false;
   const FT_GlyphSlot glyph = face->glyph;
   const FT_Bitmap& bitmap = glyph->bitmap;
@@ -42,10 +41,10 @@ static bool compileGlyph(FT_Face face, unsigned long code, GLuint list, int* adv
     const unsigned char* source = bitmap.buffer + static_cast<ptrdiff_t>(r) * bitmap.pitch;
     std::copy_n(source, rowBytes, &bottomFirst[static_cast<size_t>(rows - 1 - r) * rowBytes]);
   }
-  *advance = static_cast<int>(glyph->advance.x >> 6);
+  GLfloat advance = static_cast<GLfloat>(glyph->advance.x >> 6);
   glNewList(list, GL_COMPILE);
   glBitmap(width, rows, static_cast<GLfloat>(-glyph->bitmap_left),
-           static_cast<GLfloat>(rows - glyph->bitmap_top), static_cast<GLfloat>(*advance), 0.0f,
+           static_cast<GLfloat>(rows - glyph->bitmap_top), advance, 0.0f,
            rows > 0 ? bottomFirst.data() : nullptr);
   glEndList();
   return true;
@@ -68,8 +67,6 @@ FontHandle* createBitmapFontLists(int pixelHeight, GLuint* firstList, const char
     freeHandle(font);
     return nullptr;
   }
-  font->lineHeight = static_cast<int>((font->face->size->metrics.ascender - font->face->size->metrics.descender) >> 6);
-
   GLuint lists = glGenLists(kCodeCount);
   if (lists == 0) {
     *whyNot = "no display lists";
@@ -87,9 +84,8 @@ FontHandle* createBitmapFontLists(int pixelHeight, GLuint* firstList, const char
   for (int i = 0; i < kCodeCount && ok; ++i) {
     unsigned long code = static_cast<unsigned long>(kFirstCode + i);
     if (code == 127) code = '?';  // DEL has no glyph
-    int advance = 0;
-    ok = compileGlyph(font->face, code, lists + static_cast<GLuint>(i), &advance);
-    if (code == 'M') font->advance = advance;
+    ok = compileGlyph(font->face, code, lists + static_cast<GLuint>(i));
+    if (code == 'M') font->advance = static_cast<int>(font->face->glyph->advance.x >> 6);
   }
   glPopClientAttrib();
   if (!ok) {
@@ -108,6 +104,5 @@ void deleteBitmapFontLists(FontHandle* font, GLuint firstList) {
 }
 
 int fontAdvancePixels(const FontHandle* font) { return font ? font->advance : 0; }
-int fontLineHeightPixels(const FontHandle* font) { return font ? font->lineHeight : 0; }
 
 }  // namespace platform

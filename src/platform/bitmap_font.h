@@ -23,7 +23,5 @@ FontHandle* createBitmapFontLists(int pixelHeight, GLuint* firstList, const char
 void deleteBitmapFontLists(FontHandle* font, GLuint firstList);
 // The glyph advance in pixels (the font is monospaced); 0 for a null handle.
 int fontAdvancePixels(const FontHandle* font);
-// Ascent plus descent in pixels; 0 for a null handle.
-int fontLineHeightPixels(const FontHandle* font);
 
 }  // namespace platform

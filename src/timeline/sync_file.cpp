@@ -204,16 +204,21 @@ static void loadRecord(ControllerList& list, const SyncRecord& record) {
   }
 }
 
-bool readSyncFile(ControllerList& list, const char* fileName) {
+bool readSyncRecords(const char* fileName, std::vector<SyncRecord>& records) {
   std::string bytes;
   if (!readWholeFile(fileName, bytes)) return false;
-  std::vector<SyncRecord> records;
   SyncFault fault;
   if (!parseSyncData(bytes, records, fault)) {
     trace(TRACE_WARNING, kSource, "\"%s\" refused at byte %zu: %s; no controller changed", fileName,
           fault.offset, fault.what.c_str());
     return false;
   }
+  return true;
+}
+
+bool readSyncFile(ControllerList& list, const char* fileName) {
+  std::vector<SyncRecord> records;
+  if (!readSyncRecords(fileName, records)) return false;
   loadSyncRecords(list, records);
   return true;
 }
@@ -253,12 +258,17 @@ std::string snapshotFileName(int number, const platform::UtcTime& utc) {
   return name;
 }
 
-bool takeSnapshot(SnapshotHistory& history, const ControllerList& list) {
+std::string writeSnapshot(SnapshotHistory& history, const ControllerList& list) {
   history.counter += 1;
   std::string name = snapshotFileName(history.counter, platform::currentUtcTime());
   // A missing folder is made here; if that fails the write below reports it.
   platform::makeDirectory("editor");
-  if (!writeSyncFile(list, name.c_str())) return false;
+  return writeSyncFile(list, name.c_str()) ? name : std::string();
+}
+
+bool takeSnapshot(SnapshotHistory& history, const ControllerList& list) {
+  std::string name = writeSnapshot(history, list);
+  if (name.empty()) return false;
   history.names.push_back(name);
   return true;
 }

@@ -57,6 +57,10 @@ std::vector<SyncRecord> recordsFromControllers(const ControllerList& list);
 // created by name, their keys replaced; controllers not named keep theirs).
 void loadSyncRecords(ControllerList& list, const std::vector<SyncRecord>& records);
 
+// Reads and checks a whole file into records. False when the file cannot be opened (silently)
+// or read, or is malformed (a WARNING names the file and the byte offset).
+bool readSyncRecords(const char* fileName, std::vector<SyncRecord>& records);
+
 // Loads a file into the list. For each stored controller (found or created by name) the keys
 // and segments are emptied, `value` set to 0 and the keys added with addKey; a stored mode
 // number other than 0 is copied into segment i - 1 when the controller has it. Controllers
@@ -78,7 +82,9 @@ struct SnapshotHistory {
 // the file is opened).
 std::string snapshotFileName(int number, const platform::UtcTime& utc);
 // Writes the list to the next snapshot name (creating the "editor" folder when missing) and
-// pushes the name. False, with nothing pushed, when the file could not be written.
+// returns that name; empty when the file could not be written. Pushes nothing.
+std::string writeSnapshot(SnapshotHistory& history, const ControllerList& list);
+// writeSnapshot, then pushes the name. False, with nothing pushed, when the file could not be written.
 bool takeSnapshot(SnapshotHistory& history, const ControllerList& list);
 // Reloads the newest snapshot into the list and pops its name (the file stays on disk); then
 // calls `rebuildViews` (the editor's curve-view rebuild) when given. False when there is no

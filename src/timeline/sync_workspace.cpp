@@ -1,7 +1,5 @@
 #include "timeline/sync_workspace.h"
 
-#include <algorithm>
-
 #include "app/trace.h"
 #include "timeline/sync_text.h"
 
@@ -115,10 +113,8 @@ void SyncWorkspace::close() {
 
 // Writes the curves to the next snapshot name and pushes it onto `names`.
 bool SyncWorkspace::writeStep(std::vector<std::string>& names) {
-  history.counter += 1;
-  std::string name = snapshotFileName(history.counter, platform::currentUtcTime());
-  platform::makeDirectory(paths.editorFolder.c_str());
-  if (!writeSyncFile(*list_, name.c_str())) return false;
+  std::string name = writeSnapshot(history, *list_);
+  if (name.empty()) return false;
   names.push_back(name);
   return true;
 }
@@ -186,16 +182,9 @@ bool SyncWorkspace::reset() {
 
 bool SyncWorkspace::load(const char* fileName) {
   if (!list_ || !fileName) return false;
-  std::string bytes;
   std::vector<SyncRecord> records;
-  SyncFault fault;
-  if (!readWholeFile(fileName, bytes)) {
-    trace(TRACE_WARNING, kSource, "cannot read \"%s\"; the curves stay as they are", fileName);
-    return false;
-  }
-  if (!parseSyncData(bytes, records, fault)) {
-    trace(TRACE_WARNING, kSource, "\"%s\" refused at byte %zu: %s; the curves stay as they are", fileName,
-          fault.offset, fault.what.c_str());
+  if (!readSyncRecords(fileName, records)) {
+    trace(TRACE_WARNING, kSource, "cannot load \"%s\"; the curves stay as they are", fileName);
     return false;
   }
   snapshot();

@@ -210,11 +210,7 @@ TEST_F(CurveViewTest, RulerSkipsTheWindowStartAndLabelsFiveSecondsAndMinutes) {
 
   // The same labels drawn by hand: 0:5 .. 0:55, 1m, 1:5 .. 1:55, 2m, 2:5 .. 2:30.
   glClear(GL_COLOR_BUFFER_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluOrtho2D(0, 1, 0, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  testsupport::loadOverlayProjection();
   for (int s = 5; s <= 150; s += 5) {
     float x = view.timeToX(float(s)) - 0.008f;
     if (s % 60 == 0)

@@ -48,11 +48,7 @@ class WidgetTest : public testsupport::GLTest {
   void overlay() {
     glClearColor(kGrey, kGrey, kGrey, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, 1, 0, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    testsupport::loadOverlayProjection();
   }
   // Pixels of the box (bounds included) that differ from the clear colour / are pure white.
   int count(int x0, int x1, int y0, int y1, bool whiteOnly = false) const {

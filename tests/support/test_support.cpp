@@ -59,6 +59,14 @@ std::string readFile(const std::string& path) {
   return buffer.str();
 }
 
+void loadOverlayProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluOrtho2D(0, 1, 0, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
 GLint glInteger(GLenum what) {
   GLint value = 0;
   glGetIntegerv(what, &value);

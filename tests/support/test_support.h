@@ -46,6 +46,10 @@ struct Rgba {
   uint8_t r, g, b, a;
 };
 
+// Loads the editor's overlay projection (x 0..1 rightward, y 0..1 upward) on an identity
+// model-view, without pushing anything.
+void loadOverlayProjection();
+
 // One integer of GL state (glGetIntegerv), and the current viewport as {x, y, width, height}.
 GLint glInteger(GLenum what);
 std::vector<GLint> currentViewport();
