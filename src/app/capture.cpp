@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/benchmark.h"
 #include "app/trace.h"
 #include "editor/sync_editor.h"
 #include "gfx/screen_quad.h"
@@ -39,6 +40,7 @@ static std::string shellQuote(const std::string& text) {
 static bool openSink(FrameSink& sink, const CommandLine& line, int width, int height, double toSeconds) {
   sink.width = width;
   sink.height = height;
+  if (line.captureDir.empty() && line.videoFile.empty()) return true;  // a benchmark alone
   if (!line.captureDir.empty()) {
     sink.folder = line.captureDir;
     // Fast deflate: frames are intermediate files, and level 8 costs more than rendering them.
@@ -81,6 +83,13 @@ static bool writeFrame(const FrameSink& sink, int index, const std::vector<unsig
   snprintf(name, sizeof(name), "/frame_%06d.png", index);
   std::string path = sink.folder + name;
   return stbi_write_png(path.c_str(), sink.width, sink.height, 3, rgb.data(), sink.width * 3) != 0;
+}
+
+static bool sinkWrites(const FrameSink& sink) { return sink.pipe || !sink.folder.empty(); }
+
+static double millisecondsSince(uint64_t startCount) {
+  return 1000.0 * static_cast<double>(platform::performanceCounter() - startCount) /
+         static_cast<double>(platform::performanceFrequency());
 }
 
 static bool closeSink(FrameSink& sink) {
@@ -148,6 +157,12 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
   FrameSink sink;
   bool ok = openSink(sink, line, width, height, toSeconds);
   if (app.editor) app.editor->init();
+  std::unique_ptr<BenchmarkRecorder> benchmark;
+  double floorQuadMs = 0.0;
+  if (line.benchmark && ok && enablePassProfiler(true)) {
+    floorQuadMs = measureFloorQuad(width, height);
+    benchmark = std::make_unique<BenchmarkRecorder>();
+  }
   uint64_t startCount = platform::performanceCounter();
   int frames = 0;
 
@@ -159,6 +174,7 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
     c.deltaSeconds = index == 0 ? 0.0f : static_cast<float>(1.0 / line.fps);
     uint32_t tMs = demoMilliseconds(c);
     if (tMs > app.timeline.maxEndMs) break;
+    if (benchmark) benchmark->beginFrame();
 
     if (app.controllers) evaluateAllControllers(*app.controllers, static_cast<float>(tMs / 1000.0));
     const float* spectrum = nullptr;
@@ -168,18 +184,35 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
       spectrum = bins.data();
     }
     drawDemoFrame(app, tMs, spectrum);
-    if (app.editor) app.editor->draw();
-    readWindow(sink, rgb);
-    if (!writeFrame(sink, index, rgb)) {
-      trace(TRACE_WARNING, "capture", "cannot write frame %d", index);
-      ok = false;
+    if (app.editor) {
+      ScopedPass pass("editor");
+      app.editor->draw();
+    }
+    if (sinkWrites(sink)) {
+      uint64_t readStart = platform::performanceCounter();
+      readWindow(sink, rgb);
+      addCpuPass("readback", millisecondsSince(readStart));
+      uint64_t writeStart = platform::performanceCounter();
+      if (!writeFrame(sink, index, rgb)) {
+        trace(TRACE_WARNING, "capture", "cannot write frame %d", index);
+        ok = false;
+      }
+      addCpuPass("encoding", millisecondsSince(writeStart));
     }
     platform::swapBuffers(window);
+    if (benchmark) benchmark->endFrame(seconds);
     ++frames;
     if (index % 60 == 0) reportProgress("frame", index, seconds, frames, startCount);
   }
   ok = closeSink(sink) && ok;
   reportProgress("done,", frames, toSeconds, frames, startCount);
+  if (benchmark) {
+    BenchmarkReport report = summariseBenchmark(benchmark->frames, width, height, line.fps, floorQuadMs);
+    fputs(formatBenchmarkTable(report).c_str(), stdout);
+    fflush(stdout);
+    if (!line.benchmarkJson.empty()) ok = writeBenchmarkJson(line.benchmarkJson, report) && ok;
+    releasePassProfiler();
+  }
   shutdownDemo(app);
   return ok;
 }

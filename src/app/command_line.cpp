@@ -11,7 +11,9 @@ const char* commandLineUsage() {
          "       dovrix --capture DIR|--video FILE.mp4 --width W --height H"
          " [--fps F] [--from S] [--to S]\n"
          "       dovrix --edit [--width W --height H [--fullscreen]] [--bpm N] [--beat-offset S]"
-         " [--load FILE]\n";
+         " [--load FILE]\n"
+         "       dovrix --benchmark [--benchmark-json FILE] [--width W --height H] [--fps F]"
+         " [--from S] [--to S]\n";
 }
 
 // A finite decimal number: strtod also reads "nan" and "inf", which no option can use.
@@ -42,7 +44,7 @@ static CommandLine fail(const std::string& why) {
 CommandLine parseCommandLine(int argc, const char* const* argv, const std::string& workingDirectory) {
   CommandLine line;
   bool haveWidth = false, haveHeight = false;
-  bool askedWindowed = false, askedFullscreen = false;
+  bool askedWindowed = false, askedFullscreen = false, haveFps = false;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -59,11 +61,18 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const std::strin
       line.edit = true;
       continue;
     }
+    if (strcmp(arg, "--benchmark") == 0) {
+      line.benchmark = true;
+      continue;
+    }
     if (!value) return fail(std::string(arg) + " needs a value");
     ++i;
     if (strcmp(arg, "--capture") == 0) {
       line.capture = true;
       line.captureDir = absolute(value, workingDirectory);
+    } else if (strcmp(arg, "--benchmark-json") == 0) {
+      line.benchmark = true;
+      line.benchmarkJson = absolute(value, workingDirectory);
     } else if (strcmp(arg, "--load") == 0) {
       line.loadFile = absolute(value, workingDirectory);
     } else if (strcmp(arg, "--video") == 0) {
@@ -81,6 +90,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const std::strin
       haveHeight = true;
     } else if (strcmp(arg, "--fps") == 0) {
       line.fps = number;
+      haveFps = true;
     } else if (strcmp(arg, "--from") == 0) {
       line.fromSeconds = number;
     } else if (strcmp(arg, "--to") == 0) {
@@ -97,6 +107,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const std::strin
   if (haveWidth != haveHeight) return fail("--width and --height go together");
   if (askedWindowed && askedFullscreen) return fail("--windowed and --fullscreen exclude each other");
   if (!line.loadFile.empty() && !line.edit) return fail("--load needs --edit");
+  if (line.benchmark) {
+    line.capture = true;  // the benchmark runs the capture's offline loop
+    if (!haveFps) line.fps = 4.0;
+    if (!haveWidth) {
+      line.width = 1280;
+      line.height = 720;
+      haveWidth = haveHeight = true;
+    }
+  }
   line.useLauncher = !haveWidth;
   // An editor is rarely wanted full screen: windowed unless asked for.
   line.fullscreen = line.edit ? askedFullscreen : !askedWindowed;

@@ -6,6 +6,9 @@
 //                                       with a capture: drawn into every frame, no input)
 //     [--bpm N] [--beat-offset S]       the editor's beat grid (defaults 120, 0)
 //     [--load FILE]                     start from a recovery or snapshot file's curves
+//   --benchmark [--benchmark-json FILE] render offline like a capture and print where the time
+//                                       goes (defaults: 1280 x 720, 4 frames a second); with
+//                                       --capture or --video the frames are written as well
 // Depends on nothing.
 #pragma once
 
@@ -29,6 +32,8 @@ struct CommandLine {
   double beatsPerMinute = 120.0;
   double beatOffsetSeconds = 0.0;
   std::string loadFile;      // absolute; only with --edit
+  bool benchmark = false;    // --benchmark (implies the offline loop of a capture)
+  std::string benchmarkJson; // absolute; the benchmark's figures as JSON
 };
 
 // Relative paths are made absolute against `workingDirectory` (the caller's, before the demo

@@ -4,6 +4,7 @@
 
 #include "app/trace.h"
 #include "editor/sync_editor.h"
+#include "gfx/pass_profiler.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"
 #include "platform/gl.h"
@@ -59,8 +60,11 @@ static void startClock(DemoApp& app) {
 }
 
 bool drawDemoFrame(DemoApp& app, uint32_t tMs, const float* spectrum) {
+  beginPass("window clear");
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  addClearedPixels();
+  endPass();
   const DemoClock& c = app.clock;
   uint32_t d = static_cast<uint32_t>(static_cast<int64_t>(c.deltaSeconds * 1000.0f));
   return drawFrame(app.timeline, app.appState, tMs, d, c.startSeconds + c.playedSeconds,
@@ -68,6 +72,7 @@ bool drawDemoFrame(DemoApp& app, uint32_t tMs, const float* spectrum) {
 }
 
 void drawFrameTimeGraph(DemoApp& app, platform::Window* window) {
+  ScopedPass pass("frame-time graph");
   app.frameTimes[app.frameCursor] = app.clock.deltaSeconds;
   if (++app.frameCursor == kFrameTimeCount) app.frameCursor = 0;
 

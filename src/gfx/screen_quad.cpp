@@ -1,6 +1,7 @@
 #include "gfx/screen_quad.h"
 
 #include "gfx/gl_check.h"
+#include "gfx/pass_profiler.h"
 
 namespace qorFramework {
 
@@ -42,6 +43,7 @@ void renderToTarget(GL_FBOTexture* target, GL_FBOTexture* source) {
   source->bind(GL_TEXTURE0);
   bindRenderTarget(target);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  addClearedPixels();
   glColor3f(1.0f, 1.0f, 1.0f);
   drawScreenQuad(false, 1.0f, 0.0f, 0.0f);
   unbindRenderTarget(target);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/trace.h"
+#include "gfx/pass_profiler.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"
 
@@ -65,13 +66,21 @@ bool Layer_FadeObjects::init(GL_TextureManager* textureManager, ControllerList* 
 void Layer_FadeObjects::render() {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  beginPass("credits and background");
   drawBackground();
   drawCredits();
+  endPass();
+  beginPass("photographs");
   drawPhotographs();
+  endPass();
+  beginPass("title and flesh");
   drawTitle();
   drawFlesh();
+  endPass();
+  beginPass("objects");
   glBlendFunc(GL_ONE, GL_ONE);  // the objects glow additively
   drawObjects();
+  endPass();
   glDisable(GL_BLEND);
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/trace.h"
 #include "gfx/gl_check.h"
+#include "gfx/pass_profiler.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"
 
@@ -172,9 +173,11 @@ void Layer_PP::render() {
 }
 
 void Layer_PP::beginCapture() {
+  ScopedPass pass("capture clear");
   bindRenderTarget(captureTarget.get());  // saves the window's viewport in the target
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  addClearedPixels();
   phase = 1;  // the scene layers now draw into captureTarget
 }
 
@@ -204,9 +207,11 @@ void Layer_PP::finishFrame() {
   // 1. back to the window's framebuffer and viewport
   unbindRenderTarget(captureTarget.get());
   // 2. anti-aliasing
+  beginPass("anti-aliasing");
   glUseProgram(fxaaShader.program);
   renderToTarget(fxaaTarget.get(), captureTarget.get());
   glUseProgram(0);
+  endPass();
   // 3.
   glDisable(GL_BLEND);
   glDisable(GL_DEPTH_TEST);
@@ -217,21 +222,27 @@ void Layer_PP::finishFrame() {
   if (blur) drawBlurred();
   // 7.
   const bool lowPixel = value(LowpixelPost) > 0.0f;
+  beginPass("low-pixel copy");
   if (lowPixel) renderToTarget(lowResTarget.get(), fxaaTarget.get());
+  endPass();
   // 8. post fadeout: the window times (1 - post fadeout)
+  beginPass("fades and overlays");
   if (changesWindow(value(PostFadeout)))
     blendLevelQuad(GL_DST_COLOR, GL_ZERO, 1.0f - value(PostFadeout), nullptr);
   // 9. base fade-in: plus base fadein x the anti-aliased scene
   if (value(BaseFadein) > 0.0f) blendLevelQuad(GL_ONE, GL_ONE, value(BaseFadein), fxaaTarget.get());
   // 10. low-pixel overlay: plus lowpixel post x the 64 x 64 copy
   if (lowPixel) blendLevelQuad(GL_ONE, GL_ONE, value(LowpixelPost), lowResTarget.get());
+  endPass();
   // 11. fade to black: times (1 - fade to black)
+  beginPass("fade to black and white");
   glEnable(GL_BLEND);
   glBlendFunc(GL_DST_COLOR, GL_ZERO);
   if (changesWindow(value(FadeToBlack))) drawLevelQuad(1.0f - value(FadeToBlack), nullptr);
   // 12. fade to white: plus fade to white
   glBlendFunc(GL_ONE, GL_ONE);
   if (changesWindow(value(FadeToWhite))) drawLevelQuad(value(FadeToWhite), nullptr);
+  endPass();
   // 13.
   glDisable(GL_BLEND);
   // 14.
@@ -240,11 +251,13 @@ void Layer_PP::finishFrame() {
 }
 
 void Layer_PP::gradeInto(bool toGradeTarget) {
+  ScopedPass pass("grading");
   // 4.
   if (toGradeTarget) {
     bindRenderTarget(gradeTarget.get());
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    addClearedPixels();
   }
   // 5. the map on unit 1, the anti-aliased scene on unit 0 (which is left active)
   if (distortionTexture) distortionTexture->bind(GL_TEXTURE1);
@@ -273,6 +286,7 @@ void Layer_PP::setGradeUniforms() {
 }
 
 void Layer_PP::drawBlurred() {
+  ScopedPass pass("blur");
   // 6. the blurred image replaces the sharp one in the window
   unbindRenderTarget(gradeTarget.get());
   blurTarget(gradeTarget.get(), blurResult.get(), value(BlurFactor));

@@ -1,6 +1,7 @@
 #include "layers/layer_test.h"
 
 #include "app/trace.h"
+#include "gfx/pass_profiler.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"
 
@@ -43,9 +44,15 @@ void Layer_Test::render() {
   glTranslatef(0.0f, 0.0f, 50.0f * valueOf(translation) - 35.0f);  // T = 0: 45 units away
   glEnable(GL_NORMALIZE);  // the scale below would otherwise stretch the normals
   glScalef(10.0f, 10.0f, 10.0f);
+  beginPass("planet background");
   drawBackground();
+  endPass();
+  beginPass("planet");
   drawPlanet();
+  endPass();
+  beginPass("planet overlay");
   drawOverlay();
+  endPass();
 }
 
 void Layer_Test::shutdown() {

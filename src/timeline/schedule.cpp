@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gfx/pass_profiler.h"
 #include "platform/gl.h"
 #include "platform/system.h"
 
@@ -59,6 +60,13 @@ static FrameInfo frameInfoFor(const ScheduleEntry& entry, uint32_t t, uint32_t d
   return info;
 }
 
+// The registry's name of a layer, for the pass profiler; the string lives as long as the registry.
+static const char* layerName(const LayerTimeline& timeline, const Layer_Base* layer) {
+  for (const LayerRegistryEntry& entry : timeline.registry)
+    if (entry.layer == layer) return entry.name.c_str();
+  return "layer";
+}
+
 bool drawFrame(LayerTimeline& timeline, int32_t appState, uint32_t t, uint32_t d, float time,
                float delta, const float* spectrum) {
   memset(timeline.activeSlots, 0, sizeof(timeline.activeSlots));
@@ -81,7 +89,9 @@ bool drawFrame(LayerTimeline& timeline, int32_t appState, uint32_t t, uint32_t d
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glPushMatrix();
+    if (passProfilerEnabled()) beginPass(layerName(timeline, entry->layer));
     entry->layer->render();
+    endPass();
     glPopMatrix();
   }
   return true;
