@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/benchmark.h"
+#include "app/frame_writer.h"
 #include "app/trace.h"
 #include "editor/sync_editor.h"
 #include "gfx/screen_quad.h"
@@ -63,18 +64,6 @@ static bool openSink(FrameSink& sink, const CommandLine& line, int width, int he
   sink.pipe = platform::openPipe(command.c_str());
   if (!sink.pipe) trace(TRACE_WARNING, "capture", "cannot start ffmpeg");
   return sink.pipe != nullptr;
-}
-
-// Reads the window's back buffer as 8-bit RGB, top row first.
-static void readWindow(const FrameSink& sink, std::vector<unsigned char>& rgb) {
-  size_t row = static_cast<size_t>(sink.width) * 3;
-  std::vector<unsigned char> bottomFirst(row * sink.height);
-  rgb.resize(bottomFirst.size());
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, sink.width, sink.height, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
-  for (int y = 0; y < sink.height; ++y)
-    std::copy_n(&bottomFirst[row * (sink.height - 1 - y)], row, &rgb[row * y]);
 }
 
 static bool writeFrame(const FrameSink& sink, int index, const std::vector<unsigned char>& rgb) {
@@ -153,15 +142,19 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
   CaptureMusic music = decodeCaptureMusic();
   platform::SpectrumAnalyser analyser;
   std::vector<float> bins(platform::kSpectrumBins);
-  std::vector<unsigned char> rgb;
   FrameSink sink;
   bool ok = openSink(sink, line, width, height, toSeconds);
+  // Frames are encoded on the writer's thread while the next one renders.
+  FrameWriter writer;
+  if (ok && sinkWrites(sink))
+    writer.begin(width, height, [&sink](int index, const std::vector<unsigned char>& rgb) {
+      return writeFrame(sink, index, rgb);
+    });
   if (app.editor) app.editor->init();
   std::unique_ptr<BenchmarkRecorder> benchmark;
-  double floorQuadMs = 0.0;
   if (line.benchmark && ok && enablePassProfiler(true)) {
-    floorQuadMs = measureFloorQuad(width, height);
     benchmark = std::make_unique<BenchmarkRecorder>();
+    benchmark->begin(width, height);
   }
   uint64_t startCount = platform::performanceCounter();
   int frames = 0;
@@ -190,27 +183,32 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
     }
     if (sinkWrites(sink)) {
       uint64_t readStart = platform::performanceCounter();
-      readWindow(sink, rgb);
-      addCpuPass("readback", millisecondsSince(readStart));
-      uint64_t writeStart = platform::performanceCounter();
-      if (!writeFrame(sink, index, rgb)) {
-        trace(TRACE_WARNING, "capture", "cannot write frame %d", index);
+      double waitedMs = writer.queueWindow(index);
+      addCpuPass("readback", millisecondsSince(readStart) - waitedMs);
+      addCpuPass("waiting for encoding", waitedMs);
+      if (writer.failed()) {
+        trace(TRACE_WARNING, "capture", "cannot write frame %d", writer.failedIndex());
         ok = false;
       }
-      addCpuPass("encoding", millisecondsSince(writeStart));
     }
     platform::swapBuffers(window);
     if (benchmark) benchmark->endFrame(seconds);
     ++frames;
     if (index % 60 == 0) reportProgress("frame", index, seconds, frames, startCount);
   }
+  if (sinkWrites(sink) && !writer.end()) {
+    if (ok) trace(TRACE_WARNING, "capture", "cannot write frame %d", writer.failedIndex());
+    ok = false;
+  }
   ok = closeSink(sink) && ok;
   reportProgress("done,", frames, toSeconds, frames, startCount);
   if (benchmark) {
-    BenchmarkReport report = summariseBenchmark(benchmark->frames, width, height, line.fps, floorQuadMs);
+    BenchmarkReport report =
+        summariseBenchmark(benchmark->frames, width, height, line.fps, benchmark->startFloorQuadMs);
     fputs(formatBenchmarkTable(report).c_str(), stdout);
     fflush(stdout);
     if (!line.benchmarkJson.empty()) ok = writeBenchmarkJson(line.benchmarkJson, report) && ok;
+    benchmark->end();
     releasePassProfiler();
   }
   shutdownDemo(app);

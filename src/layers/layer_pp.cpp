@@ -26,56 +26,74 @@ const char* const kPostVertexSource =
     "}\n";
 
 // The numbered comments are the grading steps in order. base_tex is unit 0 (the anti-aliased
-// scene), distort_tex unit 1 (red and green hold a 2D offset, 0.5 meaning none).
+// scene), distort_tex unit 1 (red and green hold a 2D offset, 0.5 meaning none). The pieces are
+// macros so that both programs below are built from the same text at compile time.
+#define GRADE_UNIFORMS                \
+  "uniform sampler2D base_tex;\n"     \
+  "uniform sampler2D distort_tex;\n"  \
+  "uniform float color_r;\n"          \
+  "uniform float color_g;\n"          \
+  "uniform float color_b;\n"          \
+  "uniform float brighten;\n"         \
+  "uniform float darken;\n"           \
+  "uniform float saturation;\n"       \
+  "uniform float contrast;\n"         \
+  "uniform float invert;\n"           \
+  "uniform float distort;\n"          \
+  "uniform float distort_pixel;\n"    \
+  "uniform float distort_pixel_anim;\n"
+
+// Steps 1 to 6: the scene read through the distortion map, each channel offset its own way.
+#define GRADE_DISTORTED_READ                                                                 \
+  "  vec2 uv = gl_TexCoord[0].xy;\n"                                                         \
+  /* 1. offset in -1..1 from the distortion map, scrolled vertically */                      \
+  "  vec2 d = 2.0 * texture2D(distort_tex, uv + vec2(0.0, distort_pixel_anim)).rg\n"         \
+  "           - vec2(1.0, 1.0);\n"                                                           \
+  /* 2. */                                                                                   \
+  "  vec2 t = uv + d * distort_pixel;\n"                                                     \
+  /* 3. */                                                                                   \
+  "  vec3 base = texture2D(base_tex, t).rgb;\n"                                              \
+  /* 4. */                                                                                   \
+  "  float r = texture2D(base_tex,\n"                                                        \
+  "                      t + vec2(base.r / 50.0, sin(2.0 * base.r) / 20.0) * distort).r;\n"  \
+  /* 5. level-of-detail bias cos(2g) / 50 */                                                 \
+  "  float g = texture2D(base_tex, t + vec2(base.g / 20.0, base.g / 20.0) * distort,\n"      \
+  "                      cos(2.0 * base.g) / 50.0).g;\n"                                     \
+  /* 6. uses the new r and g and the old b */                                                \
+  "  float b = texture2D(base_tex, t - vec2(-cos(10.0 * g + 2.0 * t.y + distort) / 2.5 - r,\n" \
+  "                                         -base.b / 20.0) * distort * 2.0).b;\n"
+
+// Steps 7 to 13 on (r, g, b).
+#define GRADE_COLOUR_STEPS                                      \
+  /* 7. */                                                      \
+  "  vec3 c = clamp(vec3(r, g, b) * brighten, 0.0, 1.0);\n"     \
+  /* 8. */                                                      \
+  "  c = 1.0 - clamp((1.0 - c) * darken, 0.0, 1.0);\n"          \
+  /* 9. */                                                      \
+  "  c = c * (1.0 - invert) + (1.0 - c) * invert;\n"            \
+  /* 10. */                                                     \
+  "  float i = dot(c, vec3(0.2125, 0.7154, 0.0721));\n"         \
+  "  c = i + (c - i) * saturation;\n"                           \
+  /* 11. */                                                     \
+  "  c = 0.5 + (c - 0.5) * contrast;\n"                         \
+  /* 12. */                                                     \
+  "  c = vec3(c.r * color_r, c.g * color_g, c.b * color_b);\n"  \
+  /* 13. alpha is not written */                                \
+  "  gl_FragColor.rgb = c;\n"
+
 const char* const kPostFragmentSource =
-    "uniform sampler2D base_tex;\n"
-    "uniform sampler2D distort_tex;\n"
-    "uniform float color_r;\n"
-    "uniform float color_g;\n"
-    "uniform float color_b;\n"
-    "uniform float brighten;\n"
-    "uniform float darken;\n"
-    "uniform float saturation;\n"
-    "uniform float contrast;\n"
-    "uniform float invert;\n"
-    "uniform float distort;\n"
-    "uniform float distort_pixel;\n"
-    "uniform float distort_pixel_anim;\n"
-    "void main()\n"
-    "{\n"
-    "  vec2 uv = gl_TexCoord[0].xy;\n"
-    // 1. offset in -1..1 from the distortion map, scrolled vertically
-    "  vec2 d = 2.0 * texture2D(distort_tex, uv + vec2(0.0, distort_pixel_anim)).rg\n"
-    "           - vec2(1.0, 1.0);\n"
-    // 2.
-    "  vec2 t = uv + d * distort_pixel;\n"
-    // 3.
-    "  vec3 base = texture2D(base_tex, t).rgb;\n"
-    // 4.
-    "  float r = texture2D(base_tex,\n"
-    "                      t + vec2(base.r / 50.0, sin(2.0 * base.r) / 20.0) * distort).r;\n"
-    // 5. level-of-detail bias cos(2g) / 50
-    "  float g = texture2D(base_tex, t + vec2(base.g / 20.0, base.g / 20.0) * distort,\n"
-    "                      cos(2.0 * base.g) / 50.0).g;\n"
-    // 6. uses the new r and g and the old b
-    "  float b = texture2D(base_tex, t - vec2(-cos(10.0 * g + 2.0 * t.y + distort) / 2.5 - r,\n"
-    "                                         -base.b / 20.0) * distort * 2.0).b;\n"
-    // 7.
-    "  vec3 c = clamp(vec3(r, g, b) * brighten, 0.0, 1.0);\n"
-    // 8.
-    "  c = 1.0 - clamp((1.0 - c) * darken, 0.0, 1.0);\n"
-    // 9.
-    "  c = c * (1.0 - invert) + (1.0 - c) * invert;\n"
-    // 10.
-    "  float i = dot(c, vec3(0.2125, 0.7154, 0.0721));\n"
-    "  c = i + (c - i) * saturation;\n"
-    // 11.
-    "  c = 0.5 + (c - 0.5) * contrast;\n"
-    // 12.
-    "  c = vec3(c.r * color_r, c.g * color_g, c.b * color_b);\n"
-    // 13. alpha is not written
-    "  gl_FragColor.rgb = c;\n"
-    "}\n";
+    GRADE_UNIFORMS "void main()\n{\n" GRADE_DISTORTED_READ GRADE_COLOUR_STEPS "}\n";
+
+// With both distortions at exactly 0 every offset of steps 2 to 6 is 0 and the level-of-detail
+// bias changes nothing (the scene has no mipmaps and filters linearly both ways), so steps 1 to 6
+// read the scene's texel at uv four times: one read gives the same pixels.
+const char* const kPostPlainFragmentSource =
+    GRADE_UNIFORMS
+    "void main()\n{\n"
+    "  vec3 base = texture2D(base_tex, gl_TexCoord[0].xy).rgb;\n"
+    "  float r = base.r;\n"
+    "  float g = base.g;\n"
+    "  float b = base.b;\n" GRADE_COLOUR_STEPS "}\n";
 
 Layer_PP::Layer_PP(int32_t outputWidth, int32_t outputHeight)
     : outputWidth(outputWidth), outputHeight(outputHeight) {}
@@ -95,6 +113,8 @@ bool Layer_PP::init(GL_TextureManager* textureManager, ControllerList* controlle
 
   postShader.createFromSource("postprocessor", kPostVertexSource, nullptr, kPostFragmentSource);
   fxaaShader.createFromFiles("fxaa", "fxaaShaderVert.h", "fxaaShaderFrag.h");
+  plainPostShader.createFromSource("postprocessor, no distortion", kPostVertexSource, nullptr,
+                                   kPostPlainFragmentSource);
 
   loadDistortionMap(textureManager);
   phase = 0;
@@ -108,7 +128,8 @@ bool Layer_PP::init(GL_TextureManager* textureManager, ControllerList* controlle
   glUniform1f(uniformLocation(fxaaShader, "h"), static_cast<float>(outputHeight));
   glUseProgram(0);
 
-  lookUpPostUniforms();
+  lookUpPostUniforms(postShader, uniforms, true);
+  lookUpPostUniforms(plainPostShader, plainUniforms, false);
 
   if (controllerList) {
     for (int i = 0; i < kControllerCount; ++i) {
@@ -133,18 +154,19 @@ void Layer_PP::loadDistortionMap(GL_TextureManager* textureManager) {
   distortionTexture = neutralDistortion.get();
 }
 
-void Layer_PP::lookUpPostUniforms() {
-  uniforms.colorR = uniformLocation(postShader, "color_r");
-  uniforms.colorG = uniformLocation(postShader, "color_g");
-  uniforms.colorB = uniformLocation(postShader, "color_b");
-  uniforms.brighten = uniformLocation(postShader, "brighten");
-  uniforms.darken = uniformLocation(postShader, "darken");
-  uniforms.saturation = uniformLocation(postShader, "saturation");
-  uniforms.contrast = uniformLocation(postShader, "contrast");
-  uniforms.invert = uniformLocation(postShader, "invert");
-  uniforms.distort = uniformLocation(postShader, "distort");
-  uniforms.distortPixel = uniformLocation(postShader, "distort_pixel");
-  uniforms.distortPixelAnim = uniformLocation(postShader, "distort_pixel_anim");
+void Layer_PP::lookUpPostUniforms(GL_Shader& shader, PostUniforms& u, bool distortion) {
+  u.colorR = uniformLocation(shader, "color_r");
+  u.colorG = uniformLocation(shader, "color_g");
+  u.colorB = uniformLocation(shader, "color_b");
+  u.brighten = uniformLocation(shader, "brighten");
+  u.darken = uniformLocation(shader, "darken");
+  u.saturation = uniformLocation(shader, "saturation");
+  u.contrast = uniformLocation(shader, "contrast");
+  u.invert = uniformLocation(shader, "invert");
+  if (!distortion) return;  // the plain program has none: -1 makes glUniform a no-op
+  u.distort = uniformLocation(shader, "distort");
+  u.distortPixel = uniformLocation(shader, "distort_pixel");
+  u.distortPixelAnim = uniformLocation(shader, "distort_pixel_anim");
 }
 
 void Layer_PP::shutdown() {
@@ -154,6 +176,7 @@ void Layer_PP::shutdown() {
   }
   postShader.release();
   fxaaShader.release();
+  plainPostShader.release();
   if (neutralDistortion) neutralDistortion->release();
   neutralDistortion.reset();
   distortionTexture = nullptr;  // the manager's texture is released by the manager
@@ -259,18 +282,20 @@ void Layer_PP::gradeInto(bool toGradeTarget) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     addClearedPixels();
   }
-  // 5. the map on unit 1, the anti-aliased scene on unit 0 (which is left active)
-  if (distortionTexture) distortionTexture->bind(GL_TEXTURE1);
+  // 5. the map on unit 1, the anti-aliased scene on unit 0 (which is left active); without any
+  // distortion the plain program gives the same pixels from one read of the scene
+  const bool plain = value(RgbDistortion) == 0.0f && value(PixelDistortion) == 0.0f && plainPostShader.valid;
+  if (distortionTexture && !plain) distortionTexture->bind(GL_TEXTURE1);
   fxaaTarget->bind(GL_TEXTURE0);
-  glUseProgram(postShader.program);
-  setGradeUniforms();
+  glUseProgram(plain ? plainPostShader.program : postShader.program);
+  setGradeUniforms(plain ? plainUniforms : uniforms);
   drawScreenQuad(false, 1.0f, 0.0f, 0.0f);
   glUseProgram(0);
-  if (distortionTexture) distortionTexture->unbind();
+  if (distortionTexture && !plain) distortionTexture->unbind();
   fxaaTarget->unbind();  // leaves GL_TEXTURE0 active
 }
 
-void Layer_PP::setGradeUniforms() {
+void Layer_PP::setGradeUniforms(const PostUniforms& uniforms) {
   glUniform1f(uniforms.colorR, 1.0f - value(RedModulation));
   glUniform1f(uniforms.colorG, 1.0f - value(GreenModulation));
   glUniform1f(uniforms.colorB, 1.0f - value(BlueModulation));

@@ -47,7 +47,7 @@ class Layer_PP : public Layer_Base {
   // program 0, blending and depth test disabled, GL_TEXTURE0 active with texture 0 bound.
   // Must be called exactly twice per frame.
   void render() override;
-  // Releases the render targets, both programs and the neutral stand-in (context current).
+  // Releases the render targets, the programs and the neutral stand-in (context current).
   void shutdown() override;
 
   std::unique_ptr<GL_FBOTexture> fxaaTarget;     // output size, GL_RGBA: the anti-aliased scene
@@ -56,9 +56,11 @@ class Layer_PP : public Layer_Base {
   GL_Texture* distortionTexture = nullptr;       // the manager's, or neutralDistortion
   GL_Shader postShader;                          // "postprocessor"
   GL_Shader fxaaShader;                          // "fxaa"
+  GL_Shader plainPostShader;                     // the grading without distortion: one read
   int32_t phase = 0;                             // 0: next render begins the capture
   int32_t outputWidth, outputHeight;
   PostUniforms uniforms;
+  PostUniforms plainUniforms;                    // of plainPostShader (no distortion uniforms)
   Controller* controllers[kControllerCount] = {};
   std::unique_ptr<GL_FBOTexture> gradeTarget;    // 512 x 512, GL_RGB: graded image when blurring
   std::unique_ptr<GL_FBOTexture> blurResult;     // 512 x 512, GL_RGB: the blurred image
@@ -68,18 +70,20 @@ class Layer_PP : public Layer_Base {
  private:
   // The manager's "data\\textures\\distortion.png", or the neutral stand-in when it is missing.
   void loadDistortionMap(GL_TextureManager* textureManager);
-  // The eleven uniform locations of postShader, in their look-up order.
-  void lookUpPostUniforms();
+  // The uniform locations of a grading program, in their look-up order; the three distortion
+  // ones only when `distortion`.
+  void lookUpPostUniforms(GL_Shader& shader, PostUniforms& u, bool distortion);
   float value(ControllerIndex index) const;
   void beginCapture();
   void finishFrame();
   void gradeInto(bool toGradeTarget);
-  void setGradeUniforms();
+  void setGradeUniforms(const PostUniforms& uniforms);
   void drawBlurred();
 };
 
 // The "postprocessor" program's GLSL 1.10 sources.
 extern const char* const kPostVertexSource;
 extern const char* const kPostFragmentSource;
+extern const char* const kPostPlainFragmentSource;  // the same grading with no distortion
 
 }  // namespace qorFramework

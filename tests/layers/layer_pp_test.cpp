@@ -348,6 +348,35 @@ TEST_F(LayerPPTest, AllZeroWindowEqualsTheAntiAliasedScene) {
   EXPECT_TRUE(near(pixel(125, 2), {0.1f, 0.3f, 0.9f}, 1));
 }
 
+// Without distortion the layer grades with a one-read program; it must give exactly the pixels of
+// the full program, whatever the other controls do.
+TEST_F(LayerPPTest, GradingWithoutDistortionGivesTheFullProgramsPixels) {
+  initLayer();
+  ASSERT_TRUE(layer->plainPostShader.valid);
+  set("saturation", 0.3f);
+  set("contrast", 0.05f);
+  set("brightness", 0.02f);
+  set("invert colors", 0.25f);
+  set("red color modulation", 0.1f);
+  auto scene = [] {
+    for (int i = 0; i < 64; ++i) {  // an 8 x 8 grid of unrelated colours
+      float x = -1.0f + 0.25f * (i % 8), y = -1.0f + 0.25f * (i / 8);
+      drawRect({std::fmod(0.37f * i, 1.0f), std::fmod(0.61f * i, 1.0f), std::fmod(0.13f * i, 1.0f)}, x, y,
+               x + 0.25f, y + 0.25f);
+    }
+  };
+  frame(scene);
+  std::vector<Rgba> plain = pixels();
+  layer->plainPostShader.valid = false;  // forces the full program
+  frame(scene);
+  std::vector<Rgba> full = pixels();
+  layer->plainPostShader.valid = true;
+  int differing = 0;
+  for (size_t i = 0; i < full.size(); ++i)
+    differing += full[i].r != plain[i].r || full[i].g != plain[i].g || full[i].b != plain[i].b;
+  EXPECT_EQ(differing, 0);
+}
+
 // An "fxaa" program that halves the picture marks everything that reads the anti-aliased scene.
 TEST_F(LayerPPTest, GradingAndOverlaysReadTheAntiAliasedScene) {
   testsupport::writeFile("fxaaShaderFrag.h",
