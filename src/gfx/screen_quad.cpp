@@ -6,6 +6,11 @@
 namespace qorFramework {
 
 void drawScreenQuad(bool flipV, float scale, float offsetX, float offsetY) {
+  drawScreenQuadPart(flipV, scale, offsetX, offsetY, TextureRect());
+}
+
+void drawScreenQuadPart(bool flipV, float scale, float offsetX, float offsetY, const TextureRect& part) {
+  if (part.empty) return;
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
@@ -18,17 +23,20 @@ void drawScreenQuad(bool flipV, float scale, float offsetX, float offsetY) {
   glTranslatef(-0.5f, -0.5f, 0.0f);
   glTranslatef(offsetX, offsetY, 0.0f);
 
-  const float top = flipV ? 0.0f : 1.0f;  // t at the top edge (y = 0)
-  const float bottom = 1.0f - top;        // t at the bottom edge (y = 1)
+  // On the whole quad x = s, and y = t with flipV (row 0 at the top) or 1 - t without. The
+  // corners go bottom-left, bottom-right, top-right, top-left whatever flipV, as they always have.
+  auto y = [flipV](float t) { return flipV ? t : 1.0f - t; };
+  const float bottom = flipV ? part.t1 : part.t0;  // t at the lower edge
+  const float top = flipV ? part.t0 : part.t1;
   glBegin(GL_QUADS);
-  glTexCoord2f(0, bottom);
-  glVertex2f(0, 1);
-  glTexCoord2f(1, bottom);
-  glVertex2f(1, 1);
-  glTexCoord2f(1, top);
-  glVertex2f(1, 0);
-  glTexCoord2f(0, top);
-  glVertex2f(0, 0);
+  glTexCoord2f(part.s0, bottom);
+  glVertex2f(part.s0, y(bottom));
+  glTexCoord2f(part.s1, bottom);
+  glVertex2f(part.s1, y(bottom));
+  glTexCoord2f(part.s1, top);
+  glVertex2f(part.s1, y(top));
+  glTexCoord2f(part.s0, top);
+  glVertex2f(part.s0, y(top));
   glEnd();
 
   glMatrixMode(GL_PROJECTION);

@@ -9,6 +9,7 @@
 
 #include "gfx/render_target.h"
 #include "gfx/shader.h"
+#include "gfx/texture.h"
 
 namespace qorFramework {
 
@@ -18,6 +19,9 @@ namespace qorFramework {
 // texture row t = 0 at the bottom (render targets upright); true puts it at the top (image files
 // upright). Matrices are restored; the matrix mode is left at GL_MODELVIEW.
 void drawScreenQuad(bool flipV, float scale, float offsetX, float offsetY);
+// The same quad cut down to the part of the texture in `part`: every pixel it draws gets the
+// texture coordinates the whole quad would give it. Nothing is drawn for an empty part.
+void drawScreenQuadPart(bool flipV, float scale, float offsetX, float offsetY, const TextureRect& part);
 
 // Draws source into target (resampled to target's size, bilinear) through the current program;
 // with program 0 a plain copy. Same object, or a null pointer: nothing happens.

@@ -1,5 +1,7 @@
 #include "gfx/texture.h"
 
+#include <algorithm>
+
 #include <IL/il.h>
 
 #include <cstdio>
@@ -131,6 +133,50 @@ bool loadImage(const char* fileName, std::vector<uint8_t>& pixels, int32_t* widt
   ilBindImage(0);
   ilDeleteImages(1, &image);
   return ok;
+}
+
+// One axis of the content rectangle: texels first..last (inclusive) of `size`, grown by two.
+static void growAxis(int first, int last, int size, float* from, float* to) {
+  first -= 2;
+  last += 2;
+  if (first <= 0 || last >= size - 1) {
+    *from = 0.0f;
+    *to = 1.0f;
+    return;
+  }
+  *from = static_cast<float>(first) / size;
+  *to = static_cast<float>(last + 1) / size;
+}
+
+TextureRect findContentRect(GL_Texture* texture, bool byAlpha) {
+  TextureRect rect;
+  if (!texture || texture->width <= 0 || texture->height <= 0) return rect;
+  const int w = texture->width, h = texture->height;
+  std::vector<uint8_t> texels(static_cast<size_t>(w) * h * 4);
+  texture->bind(GL_TEXTURE0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+  texture->unbind();
+  int minX = w, minY = h, maxX = -1, maxY = -1;
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* row = &texels[static_cast<size_t>(y) * w * 4];
+    for (int x = 0; x < w; ++x) {
+      const uint8_t* p = row + x * 4;
+      bool counts = byAlpha ? p[3] != 0 : (p[0] | p[1] | p[2]) != 0;
+      if (!counts) continue;
+      minX = std::min(minX, x);
+      maxX = std::max(maxX, x);
+      minY = std::min(minY, y);
+      maxY = std::max(maxY, y);
+    }
+  }
+  if (maxX < 0) {
+    rect.empty = true;
+    return rect;
+  }
+  growAxis(minX, maxX, w, &rect.s0, &rect.s1);
+  growAxis(minY, maxY, h, &rect.t0, &rect.t1);
+  return rect;
 }
 
 }  // namespace qorFramework

@@ -49,6 +49,19 @@ class GL_MemTexture : public GL_Texture {
   GLenum boundUnit = GL_TEXTURE0;
 };
 
+// A part of a texture in texture coordinates: s0..s1 across, t0..t1 down the rows.
+struct TextureRect {
+  float s0 = 0.0f, t0 = 0.0f, s1 = 1.0f, t1 = 1.0f;
+  bool empty = false;  // no texel can change a pixel
+};
+
+// Reads the texture back once (context current) and returns the smallest part that holds every
+// texel with alpha above 0 (`byAlpha`: for pictures blended by their alpha) or colour above 0
+// (for pictures added), grown by two texels for bilinear reads; a side within that reach of an
+// edge takes the whole axis, since repeating textures blend across the edges. Leaves texture 0
+// bound on GL_TEXTURE0, which is left active.
+TextureRect findContentRect(GL_Texture* texture, bool byAlpha);
+
 // Decodes a PNG or JPEG file (chosen by its first bytes; other formats are refused) into pixels
 // of 3 (RGB) or 4 (RGBA) bytes, rows packed, first stored row (the top of the picture) first.
 // Greyscale, palette and 16-bit images are converted. fileName is a demo path (backslashes

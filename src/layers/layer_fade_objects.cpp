@@ -17,11 +17,13 @@ float valueOf(const Controller* controller) { return controller ? controller->va
 
 // Binds picture on unit 0 and draws it over the viewport with the current colour; a missing
 // picture draws nothing, and neither does one at alpha 0 or below (blending would leave every
-// pixel as it was, but a software renderer still pays for each full-screen quad).
-void drawPicture(GL_Texture* picture, float alpha, float scale, float offsetX, float offsetY) {
+// pixel as it was, but a software renderer still pays for each full-screen quad). Only `part`
+// of the quad is drawn: outside it the picture cannot change a pixel.
+void drawPicture(GL_Texture* picture, float alpha, float scale, float offsetX, float offsetY,
+                 const TextureRect& part = TextureRect()) {
   if (!picture || !(alpha > 0.0f)) return;
   picture->bind(GL_TEXTURE0);
-  drawScreenQuad(true, scale, offsetX, offsetY);
+  drawScreenQuadPart(true, scale, offsetX, offsetY, part);
 }
 
 }  // namespace
@@ -47,6 +49,7 @@ bool Layer_FadeObjects::init(GL_TextureManager* textureManager, ControllerList* 
   titlePicture = textureManager->getTexture("final-screen.png", GL_REPEAT, GL_REPEAT);
   fleshPicture = textureManager->getTexture("flesh-gordon.png", GL_REPEAT, GL_REPEAT);
   background = textureManager->getTexture("starbuck.jpg", GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+  findContentRects();
 
   for (int i = 0; i < kCredits; ++i) {
     snprintf(name, sizeof(name), "Cred %d: Fade", i);
@@ -61,6 +64,16 @@ bool Layer_FadeObjects::init(GL_TextureManager* textureManager, ControllerList* 
   sliderTranslate = findOrCreateController(*controllers, "Slider: Translate");
   titleAlpha = findOrCreateController(*controllers, "Title: Alpha");
   return true;
+}
+
+// The credits and the title are blended by their alpha, the objects added: each is drawn only
+// over the part of the screen its picture can change.
+void Layer_FadeObjects::findContentRects() {
+  for (int i = 0; i < kObjects; ++i)
+    if (objectPictures[i]) objectRects[i] = findContentRect(objectPictures[i], false);
+  for (int i = 0; i < kCredits; ++i)
+    if (creditPictures[i]) creditRects[i] = findContentRect(creditPictures[i], true);
+  if (titlePicture) titleRect = findContentRect(titlePicture, true);
 }
 
 void Layer_FadeObjects::render() {
@@ -98,7 +111,7 @@ void Layer_FadeObjects::drawCredits() {
   for (int i = 0; i < kCredits; ++i) {
     const float c = valueOf(creditFades[i]);
     glColor4f(1.0f, 1.0f, c, c);
-    drawPicture(creditPictures[i], c, 1.0f, 0.0f, 0.0f);
+    drawPicture(creditPictures[i], c, 1.0f, 0.0f, 0.0f, creditRects[i]);
   }
 }
 
@@ -118,7 +131,7 @@ void Layer_FadeObjects::drawTitle() {
   const float scale = 1.0f + 0.03f * a * sinf(cosf(0.1f * t) + 0.12f * t);
   const float offsetX = 0.05f * a * cosf(sinf(0.18f * t) + 0.065f * t + 1.0f);
   const float offsetY = 0.02f * a * sinf(sinf(-0.134f * t) + 0.04f * t);
-  drawPicture(titlePicture, a, scale, offsetX, offsetY);
+  drawPicture(titlePicture, a, scale, offsetX, offsetY, titleRect);
 }
 
 void Layer_FadeObjects::drawFlesh() {
@@ -143,7 +156,7 @@ void Layer_FadeObjects::drawObjects() {
       if (!(c > 0.0f)) continue;  // adds nothing
       glColor3f(c, 0.8f * c, 0.3f * c);
       const float y = i == 0 ? 0.0f : (i == 1 ? s : 1.0f - s);
-      drawScreenQuad(true, float(j) / 10.0f + 0.2f, 0.0f, y);
+      drawScreenQuadPart(true, float(j) / 10.0f + 0.2f, 0.0f, y, objectRects[i]);
     }
     picture->unbind();
   }

@@ -6,6 +6,7 @@
 // no GL object. Depends on: timeline/layer.h, gfx/texture_manager.h, gfx/screen_quad.h.
 #pragma once
 
+#include "gfx/texture.h"
 #include "timeline/layer.h"
 
 namespace qorFramework {
@@ -35,6 +36,8 @@ class Layer_FadeObjects : public Layer_Base {
 
   // Null where a picture could not be loaded.
   GL_Texture* titlePicture = nullptr;             // "final-screen.png"
+  // The parts of the pictures that can change a pixel (found once at init).
+  TextureRect objectRects[kObjects], creditRects[kCredits], titleRect;
   GL_Texture* objectPictures[kObjects] = {};      // "items_0.png" .. "items_2.png"
   GL_Texture* fleshPicture = nullptr;             // "flesh-gordon.png"
   GL_Texture* creditPictures[kCredits] = {};      // "credits_0.png" .. "credits_2.png"
@@ -42,6 +45,7 @@ class Layer_FadeObjects : public Layer_Base {
   GL_Texture* background = nullptr;               // "starbuck.jpg", clamped at the edges
 
  private:
+  void findContentRects();
   void drawBackground();
   void drawCredits();
   void drawPhotographs();

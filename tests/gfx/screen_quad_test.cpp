@@ -50,6 +50,56 @@ class ScreenQuadTest : public testsupport::GLTest {
   }
 };
 
+// A picture whose content is an off-centre patch of colour on transparent black: drawn as its
+// content part, blended or added, it must give the whole quad's pixels under any placement.
+TEST_F(ScreenQuadTest, TheContentPartDrawsTheWholeQuadsPixels) {
+  std::vector<uint8_t> rgba(64 * 64 * 4, 0);
+  for (int y = 10; y < 30; ++y)
+    for (int x = 36; x < 50; ++x) {
+      uint8_t* p = &rgba[(y * 64 + x) * 4];
+      p[0] = uint8_t(5 * x);
+      p[1] = uint8_t(7 * y);
+      p[2] = 90;
+      p[3] = uint8_t(100 + x + y);
+    }
+  texture.create(rgba.data(), 64, 64, GL_RGBA, GL_REPEAT, GL_REPEAT);
+  TextureRect part = findContentRect(&texture, true);
+  EXPECT_GT(part.s0, 0.5f);
+  EXPECT_LE(part.t1, 0.5f);
+  EXPECT_EQ(findContentRect(&texture, false).s0, part.s0);
+
+  struct Placement { bool flipV; float scale, x, y; };
+  for (Placement at : {Placement{true, 1, 0, 0}, Placement{false, 1, 0, 0}, Placement{true, 1.37f, 0.1f, -0.2f},
+                       Placement{false, 0.4f, -0.3f, 0.25f}}) {
+    for (bool added : {false, true}) {
+      std::vector<Rgba> whole, cut;
+      for (int pass = 0; pass < 2; ++pass) {
+        glClearColor(0.2f, 0.3f, 0.1f, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        if (added) glBlendFunc(GL_ONE, GL_ONE);
+        else glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        texture.bind(GL_TEXTURE0);
+        glColor4f(0.9f, 0.8f, 0.7f, 0.6f);
+        if (pass == 0) drawScreenQuad(at.flipV, at.scale, at.x, at.y);
+        else drawScreenQuadPart(at.flipV, at.scale, at.x, at.y, part);
+        texture.unbind();
+        glDisable(GL_BLEND);
+        (pass == 0 ? whole : cut) = pixels();
+      }
+      int differing = 0;
+      for (size_t i = 0; i < whole.size(); ++i)
+        differing += std::abs(whole[i].r - cut[i].r) > 1 || std::abs(whole[i].g - cut[i].g) > 1 ||
+                     std::abs(whole[i].b - cut[i].b) > 1;
+      EXPECT_EQ(differing, 0) << "flip " << at.flipV << " scale " << at.scale << " added " << added;
+    }
+  }
+  std::vector<uint8_t> clear(64 * 64 * 4, 0);
+  texture.release();
+  texture.create(clear.data(), 64, 64, GL_RGBA, GL_REPEAT, GL_REPEAT);
+  EXPECT_TRUE(findContentRect(&texture, true).empty);
+}
+
 TEST_F(ScreenQuadTest, FlipPutsTheFirstStoredRowAtTheTop) {
   makeRowRamp();
   draw(true, 1, 0, 0);
