@@ -4,14 +4,18 @@
 //    written back untouched, so flat areas (and gentle gradients) come out exactly as they went in.
 // 2. The edge's orientation: horizontal when luma changes more from row to row than from
 //    column to column; its far side is the neighbour across it with the larger luma step.
-// 3. A walk along the edge in both directions (averaging the two texels that straddle it) until
-//    the luma pair stops matching the edge: the edge's two ends.
+// 3. A short search along the edge in both directions, at 1, 3 and 7 pixels: the first place
+//    where the mean of the two texels straddling the edge stops matching it marks that
+//    direction's end.
 // 4. Pixels near an end of a staircase step are blended across the edge, up to half a pixel,
 //    the nearer the end the more; lone bright or dark pixels get a sub-pixel blend instead.
 //
-// Every read is at a texel centre and the blend is explicit, so the result does not depend on
-// the texture's filtering. Unit 0 holds the scene (the sampler is never set, so it reads unit 0);
-// w and h are the target's size in pixels.
+// The search is written without loops or early exits: a software renderer shades pixels in
+// blocks and runs a branch whenever any pixel of the block takes it, so a fixed set of reads
+// costs less than a walk that one pixel of the block continues. Every read is at a texel centre
+// and the blend is explicit, so the result does not depend on the texture's filtering (the
+// layer samples the scene with nearest filtering, the cheapest). Unit 0 holds the scene (the sampler is never set, so it reads unit 0); w and h are the
+// target's size in pixels.
 uniform sampler2D tex;
 uniform float w;
 uniform float h;
@@ -21,12 +25,21 @@ float luma(vec2 p)
     return dot(texture2D(tex, p).rgb, vec3(0.299, 0.587, 0.114));
 }
 
-// Steps of the walk along an edge, in pixels: fine near the pixel, coarser further out.
-float walkStep(int i)
+// The mean luma of the texel at p and its neighbour across the edge.
+float pairLuma(vec2 p, vec2 across)
 {
-    if (i < 4) return 1.0;
-    if (i < 8) return 2.0;
-    return 4.0;
+    return 0.5 * (luma(p) + luma(p + across));
+}
+
+// How far the edge runs in one direction: 1, 3 or 7 pixels to the first read whose straddling
+// mean differs from the edge's by `enough`, 8 when none does. `end` is that read's difference.
+float edgeEnd(float e1, float e3, float e7, float enough, out float end)
+{
+    end = e7;
+    float d = abs(e7) >= enough ? 7.0 : 8.0;
+    if (abs(e3) >= enough) { d = 3.0; end = e3; }
+    if (abs(e1) >= enough) { d = 1.0; end = e1; }
+    return d;
 }
 
 void main()
@@ -69,23 +82,13 @@ void main()
     float edgeLuma = 0.5 * (lM + lSide);
     float enough = 0.25 * abs(lSide - lM);
 
-    // Walk both ways along the edge until the straddling pair no longer matches it.
-    float dNeg = 0.0;
+    // Straddling means at 1, 3 and 7 pixels both ways along the edge.
     float endNeg = 0.0;
-    for (int i = 0; i < 12; ++i) {
-        dNeg += walkStep(i);
-        vec2 p = uv - along * dNeg;
-        endNeg = 0.5 * (luma(p) + luma(p + across)) - edgeLuma;
-        if (abs(endNeg) >= enough) break;
-    }
-    float dPos = 0.0;
     float endPos = 0.0;
-    for (int i = 0; i < 12; ++i) {
-        dPos += walkStep(i);
-        vec2 p = uv + along * dPos;
-        endPos = 0.5 * (luma(p) + luma(p + across)) - edgeLuma;
-        if (abs(endPos) >= enough) break;
-    }
+    float dNeg = edgeEnd(pairLuma(uv - along, across) - edgeLuma, pairLuma(uv - 3.0 * along, across) - edgeLuma,
+                         pairLuma(uv - 7.0 * along, across) - edgeLuma, enough, endNeg);
+    float dPos = edgeEnd(pairLuma(uv + along, across) - edgeLuma, pairLuma(uv + 3.0 * along, across) - edgeLuma,
+                         pairLuma(uv + 7.0 * along, across) - edgeLuma, enough, endPos);
 
     // Only the pixels on the side of the step that the nearer end turns away from are blended.
     bool negNearer = dNeg < dPos;

@@ -107,6 +107,12 @@ static std::unique_ptr<GL_FBOTexture> makeTarget(int32_t width, int32_t height, 
 bool Layer_PP::init(GL_TextureManager* textureManager, ControllerList* controllerList) {
   fxaaTarget = makeTarget(outputWidth, outputHeight, GL_RGBA);
   captureTarget = makeTarget(outputWidth, outputHeight, GL_RGBA);
+  // Only the anti-aliasing reads the captured scene, always at texel centres: nearest filtering
+  // gives the same texels and costs a software renderer far less than bilinear.
+  glBindTexture(GL_TEXTURE_2D, captureTarget->colorTextures[0]);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glBindTexture(GL_TEXTURE_2D, 0);
   gradeTarget = makeTarget(512, 512, GL_RGB);
   blurResult = makeTarget(512, 512, GL_RGB);
   lowResTarget = makeTarget(64, 64, GL_RGB);
