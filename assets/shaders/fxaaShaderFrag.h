@@ -14,8 +14,8 @@
 // blocks and runs a branch whenever any pixel of the block takes it, so a fixed set of reads
 // costs less than a walk that one pixel of the block continues. Every read is at a texel centre
 // and the blend is explicit, so the result does not depend on the texture's filtering (the
-// layer samples the scene with nearest filtering, the cheapest). Unit 0 holds the scene (the sampler is never set, so it reads unit 0); w and h are the
-// target's size in pixels.
+// layer samples the scene with nearest filtering, the cheapest). Unit 0 holds the scene (the
+// sampler is never set, so it reads unit 0); w and h are the target's size in pixels.
 uniform sampler2D tex;
 uniform float w;
 uniform float h;

@@ -113,6 +113,15 @@ bool Layer_PP::init(GL_TextureManager* textureManager, ControllerList* controlle
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glBindTexture(GL_TEXTURE_2D, 0);
+  // The plain grading reads the anti-aliased scene at texel centres too, but the overlays and the
+  // distortions need it bilinear: a sampler object gives that one pass nearest filtering.
+  if (epoxy_gl_version() >= 33 || epoxy_has_gl_extension("GL_ARB_sampler_objects")) {
+    glGenSamplers(1, &nearestSampler);
+    glSamplerParameteri(nearestSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(nearestSampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glSamplerParameteri(nearestSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(nearestSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  }
   gradeTarget = makeTarget(512, 512, GL_RGB);
   blurResult = makeTarget(512, 512, GL_RGB);
   lowResTarget = makeTarget(64, 64, GL_RGB);
@@ -183,6 +192,8 @@ void Layer_PP::shutdown() {
   postShader.release();
   fxaaShader.release();
   plainPostShader.release();
+  if (nearestSampler) glDeleteSamplers(1, &nearestSampler);
+  nearestSampler = 0;
   if (neutralDistortion) neutralDistortion->release();
   neutralDistortion.reset();
   distortionTexture = nullptr;  // the manager's texture is released by the manager
@@ -293,10 +304,12 @@ void Layer_PP::gradeInto(bool toGradeTarget) {
   const bool plain = value(RgbDistortion) == 0.0f && value(PixelDistortion) == 0.0f && plainPostShader.valid;
   if (distortionTexture && !plain) distortionTexture->bind(GL_TEXTURE1);
   fxaaTarget->bind(GL_TEXTURE0);
+  if (plain && nearestSampler) glBindSampler(0, nearestSampler);
   glUseProgram(plain ? plainPostShader.program : postShader.program);
   setGradeUniforms(plain ? plainUniforms : uniforms);
   drawScreenQuad(false, 1.0f, 0.0f, 0.0f);
   glUseProgram(0);
+  if (plain && nearestSampler) glBindSampler(0, 0);
   if (distortionTexture && !plain) distortionTexture->unbind();
   fxaaTarget->unbind();  // leaves GL_TEXTURE0 active
 }

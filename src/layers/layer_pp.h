@@ -61,6 +61,7 @@ class Layer_PP : public Layer_Base {
   int32_t outputWidth, outputHeight;
   PostUniforms uniforms;
   PostUniforms plainUniforms;                    // of plainPostShader (no distortion uniforms)
+  GLuint nearestSampler = 0;                     // bound on unit 0 for the plain grading only
   Controller* controllers[kControllerCount] = {};
   std::unique_ptr<GL_FBOTexture> gradeTarget;    // 512 x 512, GL_RGB: graded image when blurring
   std::unique_ptr<GL_FBOTexture> blurResult;     // 512 x 512, GL_RGB: the blurred image
