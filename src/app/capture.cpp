@@ -44,8 +44,11 @@ static bool openSink(FrameSink& sink, const CommandLine& line, int width, int he
   if (line.captureDir.empty() && line.videoFile.empty()) return true;  // a benchmark alone
   if (!line.captureDir.empty()) {
     sink.folder = line.captureDir;
-    // Fast deflate: frames are intermediate files, and level 8 costs more than rendering them.
+    // Fast deflate and no per-row filter search: frames are intermediate files, and the writer's
+    // default (level 8, every filter tried on every row) costs more than rendering them. The
+    // filter changes only the file's size, never its pixels.
     stbi_write_png_compression_level = 2;
+    stbi_write_force_png_filter = 0;
     if (!platform::makeDirectory(sink.folder.c_str())) {
       trace(TRACE_WARNING, "capture", "cannot create the folder %s", sink.folder.c_str());
       return false;
