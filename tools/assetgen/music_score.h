@@ -32,9 +32,9 @@ struct Note {
 };
 
 struct Score {
-  std::vector<Note> pad, bass, lead, arp, bell;
-  std::vector<Note> kick, snare, hat, crash, riser;
-  Curve padLevel, padCutoff, arpCutoff, duckDepth, masterFade;
+  std::vector<Note> pad, bass, lead, arp, bell, stab;
+  std::vector<Note> kick, snare, clap, hat, crash, riser;
+  Curve padLevel, padCutoff, arpCutoff, stabCutoff, duckDepth, masterFade;
 };
 
 // The whole arrangement; deterministic (its few random choices use a fixed seed).
