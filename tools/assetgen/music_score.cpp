@@ -157,7 +157,7 @@ void layArp(Score& s, const std::vector<int>& bars) {
 void layStabs(Score& s, const std::vector<int>& bars) {
   every(kClimaxStart, kOutroStart, kBeat, [&](float t, int i) {
     const Chord& c = chordAt(bars, t);
-    for (int k = 1; k < 4; ++k) s.stab.push_back({t + 0.25f, 0.12f, c.pad[k] + 12.0f, 1.0f, 0.0f});
+    for (int k = 1; k < 4; ++k) s.stab.push_back({t + 0.25f, 0.18f, c.pad[k] + 12.0f, 1.0f, 0.0f});
     if (i % 2 == 1)
       for (int k = 1; k < 4; ++k) s.stab.push_back({t + 0.375f, 0.06f, c.pad[k] + 12.0f, 0.5f, 0.0f});
   });

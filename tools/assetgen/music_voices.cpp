@@ -181,7 +181,7 @@ Bus renderBells(const std::vector<Note>& notes, size_t frames) {
 
 Bus renderStabs(const std::vector<Note>& notes, const Curve& cutoff, size_t frames) {
   Bus bus(frames);
-  const Adsr env{0.003f, 0.16f, 0.15f, 0.06f};
+  const Adsr env{0.003f, 0.18f, 0.35f, 0.07f};
   const float cents[7] = {-22.0f, -14.0f, -6.0f, 0.0f, 6.0f, 14.0f, 22.0f};
   Random random(31);
   for (const Note& n : notes) {
@@ -201,7 +201,7 @@ Bus renderStabs(const std::vector<Note>& notes, const Curve& cutoff, size_t fram
         left.set(c, 0.9f);
         right.set(c, 0.9f);
       }
-      float a = 0.2f * n.velocity * env.level(t, n.length);
+      float a = 0.3f * n.velocity * env.level(t, n.length);
       float l = 0.0f, r = 0.0f;
       for (int k = 0; k < 7; ++k) {
         float v = osc[k].saw();
