@@ -1,7 +1,7 @@
 // The demo's music track "flash.mp3": composes the score (music_score), renders every instrument
 // (music_voices) on two threads, mixes them with their effect sends, masters the sum (rumble
-// high-pass, the final fade, soft clipping) and encodes 44.1 kHz stereo at a constant 192 kbit/s
-// with LAME. The file is written under a temporary name and renamed, so a failed run never
+// high-pass, low shelf and presence lift, the final fade, a peak limiter) and encodes 44.1 kHz
+// stereo at a constant 192 kbit/s with LAME. The file is written under a temporary name and renamed, so a failed run never
 // leaves a half-written track behind. Same sources, same bytes: all noise is seeded and the
 // stems are summed in a fixed order whatever thread rendered them.
 #include <lame/lame.h>

@@ -11,7 +11,8 @@
 namespace assetgen {
 namespace music {
 
-// Detuned saw ensemble through one swept low-pass, level automation and chorus.
+// Detuned saw ensemble through one swept low-pass and a fixed 260 Hz high-pass, level
+// automation and chorus.
 Bus renderPad(const std::vector<Note>& notes, const Curve& level, const Curve& cutoff, size_t frames);
 // Saw and square with a plucky filter envelope, plus a sine an octave below.
 Bus renderBass(const std::vector<Note>& notes, size_t frames);
