@@ -151,12 +151,13 @@ void layArp(Score& s, const std::vector<int>& bars) {
   run(kBuildStart, kClimaxStart, 0.9f);  // at the climax the stabs take over
 }
 
-// The climax's new layer: the chord an octave above the pad, stabbed on every off-beat eighth
-// (where the kick has just ducked everything else), with a ghost on the last sixteenth of each
-// second beat.
+// The climax's new layer: the chord an octave above the pad over the root (the
+// warmth the pad gives up there), stabbed on every off-beat eighth, where the kick has just
+// ducked everything else, with a ghost on the last sixteenth of each second beat.
 void layStabs(Score& s, const std::vector<int>& bars) {
   every(kClimaxStart, kOutroStart, kBeat, [&](float t, int i) {
     const Chord& c = chordAt(bars, t);
+    s.stab.push_back({t + 0.25f, 0.18f, c.bass + 12.0f, 1.0f, 0.0f});
     for (int k = 1; k < 4; ++k) s.stab.push_back({t + 0.25f, 0.18f, c.pad[k] + 12.0f, 1.0f, 0.0f});
     if (i % 2 == 1)
       for (int k = 1; k < 4; ++k) s.stab.push_back({t + 0.375f, 0.06f, c.pad[k] + 12.0f, 0.5f, 0.0f});
