@@ -256,7 +256,7 @@ Score composeScore() {
       {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
       // Pad level: swelling in, stepping back a little under the beat and the melody, holding
       // the breakdown below the drives, full for the climax.
-      Curve({{0, 0.25f}, {8, 0.55f}, {20, 0.7f}, {27, 0.85f}, {28, 1.0f}, {30, 0.85f}, {56, 0.85f}, {58, 0.6f},
+      Curve({{0, 0.25f}, {8, 0.5f}, {20, 0.6f}, {27, 0.75f}, {28, 1.0f}, {30, 0.85f}, {56, 0.85f}, {58, 0.6f},
              {84, 0.6f}, {85, 0.6f}, {96, 0.6f}, {104, 1.0f}, {104.5f, 0.9f}, {120, 0.9f}}),
       // Pad cut-off (Hz): the intro's slow opening, dark again at the breakdown, opening with
       // the build.
