@@ -61,7 +61,7 @@ Bus mixTrack(const Score& score) {
       {[&] { return renderLead(score.lead, kFrames); }, 0.46f, 0.0f, 0.16f, 0.14f},
       {[&] { return renderArp(score.arp, score.arpCutoff, kFrames); }, 0.0f, 0.16f, 0.08f, 0.14f},
       {[&] { return renderBells(score.bell, kFrames); }, 0.22f, 0.0f, 0.3f, 0.08f},
-      {[&] { return renderStabs(score.stab, score.stabCutoff, kFrames); }, 0.0f, 0.8f, 0.12f, 0.1f},
+      {[&] { return renderStabs(score.stab, score.stabCutoff, kFrames); }, 0.0f, 1.0f, 0.12f, 0.1f},
       {[&] { return renderKick(score.kick, kFrames); }, 0.42f, 0.0f, 0.0f, 0.0f},
       {[&] { return renderSnare(score.snare, kFrames); }, 0.26f, 0.0f, 0.14f, 0.0f},
       {[&] { return renderClap(score.clap, kFrames); }, 0.3f, 0.0f, 0.16f, 0.0f},

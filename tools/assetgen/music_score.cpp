@@ -100,7 +100,7 @@ void layPad(Score& s, const std::vector<int>& bars) {
     for (int i = 0; i < 4; ++i) s.pad.push_back({start, gate, c.pad[i], low, 0.0f});
     s.pad.push_back({start, gate, c.bass + 12.0f, 0.6f * low, 0.0f});
     if (!climax) continue;
-    for (int i = 0; i < 4; ++i) s.pad.push_back({start, gate, c.pad[i] + 12.0f, 0.7f, 0.0f});
+    for (int i = 0; i < 4; ++i) s.pad.push_back({start, gate, c.pad[i] + 12.0f, 1.0f, 0.0f});
   }
 }
 
