@@ -216,7 +216,8 @@ void layDrums(Score& s) {
   fill(kBuildStart + 6, kClimaxStart, kBeat / 8, 0.75f, 1.0f);
   backbeat(kClimaxStart, kOutroStart, 1.0f);
 
-  // Claps on two and four: new with the melody, doubled by a late second clap at the climax.
+  // Claps on two and four: new with the melody; at the climax an extra off-beat clap closes
+  // every second bar.
   every(kMelodyStart, kBreakStart - kBar, kBeat, [&](float t, int i) {
     if (i % 2 == 1) s.clap.push_back({t, 0, 0, 0.8f, 0});
   });
@@ -257,7 +258,7 @@ Score composeScore() {
       // Pad level: swelling in, stepping back a little under the beat and the melody, holding
       // the breakdown below the drives, full for the climax.
       Curve({{0, 0.25f}, {8, 0.5f}, {20, 0.6f}, {27, 0.75f}, {28, 1.0f}, {30, 0.85f}, {56, 0.85f}, {58, 0.6f},
-             {84, 0.6f}, {85, 0.6f}, {96, 0.6f}, {104, 1.0f}, {104.5f, 0.9f}, {120, 0.9f}}),
+             {96, 0.6f}, {104, 1.0f}, {104.5f, 0.9f}, {120, 0.9f}}),
       // Pad cut-off (Hz): the intro's slow opening, dark again at the breakdown, opening with
       // the build.
       Curve({{0, 300}, {26, 2600}, {28, 3000}, {56, 3500}, {84, 4000}, {84.5f, 1200}, {96, 1500},

@@ -26,7 +26,7 @@ Bus renderBells(const std::vector<Note>& notes, size_t frames);
 // automated cut-off: the off-beat pump of the climax.
 Bus renderStabs(const std::vector<Note>& notes, const Curve& cutoff, size_t frames);
 
-// Drums. The kick is a sine swept down from 160 Hz with a click; the snare a tuned body plus
+// Drums. The kick is a sine swept down from 170 Hz with a click; the snare a tuned body plus
 // band-passed noise; the clap three quick bursts of band-passed noise and a short tail; hats
 // high-passed noise; the crash a long stereo noise wash; the riser a band-pass sweep over white
 // noise lasting the note's length.
