@@ -1,16 +1,20 @@
 // Checks the generated music track in the build's resources folder the way the program and a
 // listener meet it: it decodes (libmpg123, as the music stream does) to 124 s of 44.1 kHz stereo
 // at a constant 192 kbit/s, nothing is silent before the final fade, the last second is, the
-// sections differ as the show needs, nothing clips, and a rerun writes the same bytes.
+// sections differ as the show needs, nothing clips, it is mastered to a streaming loudness with
+// true-peak headroom and a balance that is neither boomy nor dull, the climax sounds new against
+// the first drive, and a rerun writes the same bytes.
 #include <gtest/gtest.h>
 #include <mpg123.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/music_spectrum.h"
 #include "support/test_support.h"
 
 namespace {
@@ -86,6 +90,70 @@ double lowRms(const Decoded& d, double from, double to) {
   return b > a ? std::sqrt(sum / double(b - a)) : 0.0;
 }
 
+// Mean power spectrum of the mono mix over each 2-second bar (120 beats a minute, four beats
+// a bar): the squared SpectrumAnalyser bins of consecutive 1024-sample windows.
+using Spectrum = std::vector<double>;
+std::vector<Spectrum> barSpectra(const Decoded& d) {
+  std::vector<float> mono(d.frames());
+  for (size_t i = 0; i < mono.size(); ++i) mono[i] = 0.5f * (d.samples[2 * i] + d.samples[2 * i + 1]);
+  const size_t barFrames = 2 * kRate;
+  std::vector<Spectrum> bars(mono.size() / barFrames, Spectrum(platform::kSpectrumBins, 0.0));
+  platform::SpectrumAnalyser analyser;
+  float bins[platform::kSpectrumBins];
+  for (size_t end = platform::kSpectrumWindow; end <= bars.size() * barFrames; end += platform::kSpectrumWindow) {
+    analyser.analyse(mono.data(), int64_t(mono.size()), int64_t(end), bins);
+    Spectrum& bar = bars[(end - 1) / barFrames];
+    for (int k = 0; k < platform::kSpectrumBins; ++k) bar[k] += double(bins[k]) * bins[k];
+  }
+  return bars;
+}
+
+// Share of the energy of all bars in [lowHz, highHz).
+double bandShare(const std::vector<Spectrum>& bars, double lowHz, double highHz) {
+  double band = 0.0, total = 0.0;
+  for (const Spectrum& bar : bars)
+    for (int k = 1; k < platform::kSpectrumBins; ++k) {
+      double hz = double(k) * kRate / platform::kSpectrumWindow;
+      total += bar[k];
+      if (hz >= lowHz && hz < highHz) band += bar[k];
+    }
+  return total > 0 ? band / total : 0.0;
+}
+
+// Cosine similarity of two bars' amplitude spectra: 1 for the same sound, lower as the
+// instruments or their balance differ.
+double similarity(const Spectrum& a, const Spectrum& b) {
+  double ab = 0.0, aa = 0.0, bb = 0.0;
+  for (size_t k = 1; k < a.size(); ++k) {
+    ab += std::sqrt(a[k] * b[k]);
+    aa += a[k];
+    bb += b[k];
+  }
+  return ab / std::sqrt(aa * bb);
+}
+
+// Mean similarity of `count` bars from bar `a` on to the bars from `b` on, pair by pair.
+double meanSimilarity(const std::vector<Spectrum>& bars, int a, int b, int count) {
+  double sum = 0.0;
+  for (int k = 0; k < count; ++k) sum += similarity(bars[a + k], bars[b + k]);
+  return sum / count;
+}
+
+// Integrated loudness (LUFS) and true peak (dBTP) by ffmpeg's EBU R128 meter, from its summary.
+bool measureLoudness(const std::string& path, double& lufs, double& truePeak) {
+  std::string cmd = "ffmpeg -hide_banner -nostats -i '" + path + "' -af ebur128=peak=true -f null - 2>&1";
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (!pipe) return false;
+  bool haveLoudness = false, havePeak = false;
+  char line[512];
+  while (std::fgets(line, sizeof(line), pipe)) {
+    double v = 0.0;
+    if (std::sscanf(line, " I: %lf LUFS", &v) == 1) lufs = v, haveLoudness = true;
+    if (std::sscanf(line, " Peak: %lf dBFS", &v) == 1) truePeak = v, havePeak = true;
+  }
+  return pclose(pipe) == 0 && haveLoudness && havePeak;
+}
+
 class MusicTrack : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { track = new Decoded(decode(trackPath())); }
@@ -143,6 +211,31 @@ TEST_F(MusicTrack, StaysBelowFullScaleAndIsWide) {
   EXPECT_LT(peak, 0.99f) << "the master clips";
   EXPECT_GT(peak, 0.5f) << "the master is far too quiet";
   EXPECT_GT(side / mid, 0.02) << "the track is (nearly) mono";
+}
+
+TEST_F(MusicTrack, MasteredToStreamingLoudnessWithTruePeakHeadroom) {
+  double lufs = 0.0, truePeak = 0.0;
+  ASSERT_TRUE(measureLoudness(trackPath(), lufs, truePeak)) << "ffmpeg's ebur128 meter failed";
+  EXPECT_NEAR(lufs, -14.0, 1.0) << "integrated loudness";
+  EXPECT_LT(truePeak, -1.0) << "true peak (dBTP): decoders and resamplers would clip";
+}
+
+TEST_F(MusicTrack, BalanceIsNeitherBoomyNorDull) {
+  std::vector<Spectrum> bars = barSpectra(*track);
+  ASSERT_GE(bars.size(), 60u);
+  EXPECT_LE(bandShare(bars, 0, 150), 0.35) << "kick and bass swamp the mix";
+  EXPECT_GE(bandShare(bars, 2500, 6000), 0.06) << "no presence: the lead and drums are dull";
+}
+
+TEST_F(MusicTrack, ClimaxBringsANewTextureAgainstTheFirstDrive) {
+  // Bars 52..59 (104 to 120 s) against the bars at the same place in the chord cycle in both
+  // halves of the first drive (from 28 s and from 56 s, bars 14 and 28).
+  std::vector<Spectrum> bars = barSpectra(*track);
+  ASSERT_GE(bars.size(), 60u);
+  double climax = 0.5 * (meanSimilarity(bars, 52, 14, 8) + meanSimilarity(bars, 52, 28, 8));
+  EXPECT_LT(climax, 0.9) << "the climax repeats the first drive";
+  // The measure does see a repeat: the first drive's second cycle against its first.
+  EXPECT_GT(meanSimilarity(bars, 18, 14, 4), 0.9);
 }
 
 TEST(MusicGenerator, ASecondRunWritesTheSameBytes) {

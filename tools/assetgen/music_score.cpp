@@ -93,30 +93,33 @@ void layPad(Score& s, const std::vector<int>& bars) {
     float start = static_cast<float>(bar) * kBar;
     if (start >= kOutroStart + kBar) break;  // the outro chord is one long note
     float gate = start >= kOutroStart ? 2.2f : kBar;
-    for (int i = 0; i < 4; ++i) s.pad.push_back({start, gate, c.pad[i], 1.0f, 0.0f});
-    s.pad.push_back({start, gate, c.bass + 12.0f, 0.6f, 0.0f});
-    if (start < kClimaxStart || start >= kOutroStart) continue;
-    // The climax adds the voicing an octave up: the same chords, fuller and brighter.
-    for (int i = 0; i < 4; ++i) s.pad.push_back({start, gate, c.pad[i] + 12.0f, 0.45f, 0.0f});
+    bool climax = start >= kClimaxStart && start < kOutroStart;
+    // At the climax the stabs carry the chords in the middle register; the pad moves an octave
+    // up and keeps only a soft trace of its usual voicing.
+    float low = climax ? 0.35f : 1.0f;
+    for (int i = 0; i < 4; ++i) s.pad.push_back({start, gate, c.pad[i], low, 0.0f});
+    s.pad.push_back({start, gate, c.bass + 12.0f, 0.6f * low, 0.0f});
+    if (!climax) continue;
+    for (int i = 0; i < 4; ++i) s.pad.push_back({start, gate, c.pad[i] + 12.0f, 1.0f, 0.0f});
   }
 }
 
 void layBass(Score& s, const std::vector<int>& bars) {
-  // Off-beat eighths in the groove; an extra sixteenth in the melody; rolling sixteenths at the
-  // climax (every sixteenth but the one under the kick).
+  // Off-beat eighths in the groove; in the melody an extra sixteenth that jumps the octave; at
+  // the climax rolling sixteenths (every one but the one under the kick): fifth, root, octave.
   every(kGrooveStart, kMelodyStart, kBeat, [&](float t, int) {
     s.bass.push_back({t + 0.25f, 0.2f, chordAt(bars, t).bass, 1.0f, 0.0f});
   });
   every(kMelodyStart, kBreakStart, kBeat, [&](float t, int) {
     float root = chordAt(bars, t).bass;
     s.bass.push_back({t + 0.25f, 0.2f, root, 1.0f, 0.0f});
-    s.bass.push_back({t + 0.375f, 0.1f, root, 0.7f, 0.0f});
+    s.bass.push_back({t + 0.375f, 0.1f, root + 12.0f, 0.7f, 0.0f});
   });
   every(kClimaxStart, kOutroStart, kBeat, [&](float t, int) {
     float root = chordAt(bars, t).bass;
-    s.bass.push_back({t + 0.125f, 0.1f, root, 0.8f, 0.0f});
+    s.bass.push_back({t + 0.125f, 0.1f, root + 7.0f, 0.7f, 0.0f});
     s.bass.push_back({t + 0.25f, 0.1f, root, 1.0f, 0.0f});
-    s.bass.push_back({t + 0.375f, 0.1f, root, 0.8f, 0.0f});
+    s.bass.push_back({t + 0.375f, 0.1f, root + 12.0f, 0.8f, 0.0f});
   });
   s.bass.push_back({kOutroStart, 2.0f, kChords[Am].bass, 0.9f, 0.0f});
 }
@@ -125,9 +128,10 @@ void layLead(Score& s) {
   addPhrase(s.lead, kHook, kMelodyStart, 32, 0, 1.0f, 0.0f, 0.92f);
   addPhrase(s.lead, kHook, kMelodyStart + 8 * kBar, 16, 0, 1.0f, 0.0f, 0.92f);
   addPhrase(s.lead, kPickup, kMelodyStart + 12 * kBar, 8, 0, 1.0f, 0.0f, 0.92f);
-  // Climax: the hook again, doubled an octave up and a little to each side.
-  addPhrase(s.lead, kHook, kClimaxStart, 32, 0, 1.0f, 0.0f, 0.92f);
-  addPhrase(s.lead, kHook, kClimaxStart, 32, 12, 0.4f, -0.3f, 0.92f);
+  // Climax: the hook an octave up, brighter and higher than before, over the original
+  // register a little to the side.
+  addPhrase(s.lead, kHook, kClimaxStart, 32, 12, 1.0f, 0.0f, 0.92f);
+  addPhrase(s.lead, kHook, kClimaxStart, 32, 0, 0.35f, -0.3f, 0.92f);
   s.lead.push_back({kOutroStart, 1.6f, 81, 1.0f, 0.0f});
   s.lead.push_back({kOutroStart, 1.6f, 93, 0.4f, 0.3f});
 }
@@ -142,10 +146,22 @@ void layArp(Score& s, const std::vector<int>& bars) {
       s.arp.push_back({t, 0.1f, c.arp[kPattern[i % 8]], velocity * accent, pan});
     });
   };
-  run(kGrooveStart + 8 * kBar, kMelodyStart, 0.5f);  // a filtered hint before the melody
+  run(kGrooveStart + 4 * kBar, kMelodyStart, 0.6f);  // filtered, opening towards the melody
   run(kMelodyStart, kBreakStart, 1.0f);
-  run(kBuildStart, kClimaxStart, 0.9f);
-  run(kClimaxStart, kOutroStart, 1.0f);
+  run(kBuildStart, kClimaxStart, 0.9f);  // at the climax the stabs take over
+}
+
+// The climax's new layer: the chord an octave above the pad over the root (the
+// warmth the pad gives up there), stabbed on every off-beat eighth, where the kick has just
+// ducked everything else, with a ghost on the last sixteenth of each second beat.
+void layStabs(Score& s, const std::vector<int>& bars) {
+  every(kClimaxStart, kOutroStart, kBeat, [&](float t, int i) {
+    const Chord& c = chordAt(bars, t);
+    s.stab.push_back({t + 0.25f, 0.18f, c.bass + 12.0f, 1.0f, 0.0f});
+    for (int k = 1; k < 4; ++k) s.stab.push_back({t + 0.25f, 0.18f, c.pad[k] + 12.0f, 1.0f, 0.0f});
+    if (i % 2 == 1)
+      for (int k = 1; k < 4; ++k) s.stab.push_back({t + 0.375f, 0.06f, c.pad[k] + 12.0f, 0.5f, 0.0f});
+  });
 }
 
 void layBells(Score& s, const std::vector<int>& bars) {
@@ -200,6 +216,16 @@ void layDrums(Score& s) {
   fill(kBuildStart + 6, kClimaxStart, kBeat / 8, 0.75f, 1.0f);
   backbeat(kClimaxStart, kOutroStart, 1.0f);
 
+  // Claps on two and four: new with the melody; at the climax an extra off-beat clap closes
+  // every second bar.
+  every(kMelodyStart, kBreakStart - kBar, kBeat, [&](float t, int i) {
+    if (i % 2 == 1) s.clap.push_back({t, 0, 0, 0.8f, 0});
+  });
+  every(kClimaxStart, kOutroStart, kBeat, [&](float t, int i) {
+    if (i % 2 == 1) s.clap.push_back({t, 0, 0, 1.0f, 0});
+    if (i % 8 == 7) s.clap.push_back({t + 0.25f, 0, 0, 0.6f, 0});
+  });
+
   // Hats: closed ones (short decay in `length`), open ones on the climax's off-beats.
   every(kGrooveStart, kMelodyStart, kBeat / 4, [&](float t, int i) {
     if (i % 4 == 2) s.hat.push_back({t, 0.05f, 0, 0.8f, 0.25f});
@@ -228,19 +254,21 @@ void layDrums(Score& s) {
 
 Score composeScore() {
   Score s{
-      {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
-      // Pad level: swelling in, stepping back when the beat and the melody arrive, full in the
-      // breakdown.
-      Curve({{0, 0.25f}, {8, 0.55f}, {20, 0.85f}, {27, 1.0f}, {28, 1.0f}, {30, 0.65f}, {56, 0.65f}, {58, 0.55f},
-             {84, 0.55f}, {85, 0.8f}, {96, 0.8f}, {104, 1.0f}, {104.5f, 0.9f}, {120, 0.9f}}),
+      {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
+      // Pad level: swelling in, stepping back a little under the beat and the melody, holding
+      // the breakdown below the drives, full for the climax.
+      Curve({{0, 0.25f}, {8, 0.5f}, {20, 0.6f}, {27, 0.75f}, {28, 1.0f}, {30, 0.85f}, {56, 0.85f}, {58, 0.6f},
+             {96, 0.6f}, {104, 1.0f}, {104.5f, 0.9f}, {120, 0.9f}}),
       // Pad cut-off (Hz): the intro's slow opening, dark again at the breakdown, opening with
       // the build.
       Curve({{0, 300}, {26, 2600}, {28, 3000}, {56, 3500}, {84, 4000}, {84.5f, 1200}, {96, 1500},
              {104, 6000}, {116, 5500}, {123, 1500}},
             true),
       // Arpeggio cut-off (Hz).
-      Curve({{44, 600}, {56, 2000}, {70, 3500}, {84, 4500}, {96, 500}, {104, 6000}, {120, 5000}},
+      Curve({{36, 500}, {56, 2000}, {70, 3500}, {84, 4500}, {96, 500}, {104, 6000}, {120, 5000}},
             true),
+      // Stab cut-off (Hz): opening over the climax's first eight bars.
+      Curve({{104, 2500}, {112, 5000}, {120, 6000}}, true),
       // How deep the kick ducks pads, bass and reverb.
       Curve({{0, 0.5f}, {104, 0.5f}, {104.5f, 0.6f}}),
       // The master fade: full until 116 s, silent from 123 s.
@@ -253,6 +281,7 @@ Score composeScore() {
   layLead(s);
   layArp(s, bars);
   layBells(s, bars);
+  layStabs(s, bars);
   layDrums(s);
   return s;
 }

@@ -1,7 +1,8 @@
 // The composition: what each instrument plays when, and the automation that shapes the sections.
 // A 124-second track in A minor at 120 beats per minute (a beat is 0.5 s, a bar 2 s), following
 // the show: intro over the planet, the beat from 28 s, the melody from 56 s, breakdown and build
-// from 84 s, climax from 104 s, and the final chord fading to silence by 123 s.
+// from 84 s, climax from 104 s (the hook an octave up over new off-beat stabs), and the final
+// chord fading to silence by 123 s.
 // Depends only on music_dsp.h (for Curve); the instruments that play the notes are elsewhere.
 #pragma once
 
@@ -32,9 +33,9 @@ struct Note {
 };
 
 struct Score {
-  std::vector<Note> pad, bass, lead, arp, bell;
-  std::vector<Note> kick, snare, hat, crash, riser;
-  Curve padLevel, padCutoff, arpCutoff, duckDepth, masterFade;
+  std::vector<Note> pad, bass, lead, arp, bell, stab;
+  std::vector<Note> kick, snare, clap, hat, crash, riser;
+  Curve padLevel, padCutoff, arpCutoff, stabCutoff, duckDepth, masterFade;
 };
 
 // The whole arrangement; deterministic (its few random choices use a fixed seed).

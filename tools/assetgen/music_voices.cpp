@@ -61,8 +61,12 @@ Bus renderPad(const std::vector<Note>& notes, const Curve& level, const Curve& c
       for (int k = 0; k < 4; ++k) bus.add(span.first + j, a * osc[k].saw(), pan[k]);
     }
   }
-  // One swept low-pass per side shapes the whole ensemble, then the level automation.
-  Svf left, right;
+  // One swept low-pass per side shapes the whole ensemble, then the level automation. A fixed
+  // high-pass below keeps the chords' fundamentals out of the bass's octave, where they only
+  // thickened the mix into mud.
+  Svf left, right, lowCutL, lowCutR;
+  lowCutL.set(260.0f, 0.6f);
+  lowCutR.set(260.0f, 0.6f);
   float gain = 0.0f;
   for (size_t i = 0; i < frames; ++i) {
     if (i % kControl == 0) {
@@ -71,8 +75,8 @@ Bus renderPad(const std::vector<Note>& notes, const Curve& level, const Curve& c
       right.set(c, 1.0f);
       gain = level.at(seconds(i));
     }
-    bus.l[i] = gain * left.tick(bus.l[i]).low;
-    bus.r[i] = gain * right.tick(bus.r[i]).low;
+    bus.l[i] = gain * lowCutL.tick(left.tick(bus.l[i]).low).high;
+    bus.r[i] = gain * lowCutR.tick(right.tick(bus.r[i]).low).high;
   }
   chorus(bus, 0.23f, 0.6f);
   return bus;
@@ -92,9 +96,9 @@ Bus renderBass(const std::vector<Note>& notes, size_t frames) {
     Span span = spanOf(n, n.length + env.release, frames);
     for (size_t j = 0; j < span.count; ++j) {
       float t = seconds(j);
-      if (j % kControl == 0) filter.set(150.0f + 1800.0f * n.velocity * std::exp(-t / 0.1f), 1.1f);
+      if (j % kControl == 0) filter.set(260.0f + 2400.0f * n.velocity * std::exp(-t / 0.07f), 1.4f);
       float body = filter.tick(0.6f * saw.saw() + 0.4f * square.square()).low;
-      float v = (0.8f * body + 0.55f * sub.sine()) * env.level(t, n.length) * n.velocity;
+      float v = (0.8f * body + 0.3f * sub.sine()) * env.level(t, n.length) * n.velocity;
       bus.add(span.first + j, v, centre);
     }
   }
@@ -105,22 +109,24 @@ Bus renderLead(const std::vector<Note>& notes, size_t frames) {
   Bus bus(frames);
   const Adsr env{0.012f, 0.35f, 0.7f, 0.25f};
   for (const Note& n : notes) {
-    Oscillator a, b, sub;
+    Oscillator a, b, sub, octave;
     Svf filter;
     Pan pan(n.pan);
     Span span = spanOf(n, n.length + env.release, frames);
     for (size_t j = 0; j < span.count; ++j) {
       float t = seconds(j);
       if (j % kControl == 0) {
-        // Vibrato fades in after a third of a second, as a singer would.
+        // Vibrato fades in after a third of a second, as a singer would. The filter stays
+        // open well above 2 kHz so the hook cuts through the drums.
         float depth = std::clamp((t - 0.3f) / 0.4f, 0.0f, 1.0f) * 0.15f;
         float hz = midiToHz(n.pitch + depth * std::sin(kTwoPi * 5.3f * t));
         a.setFrequency(hz * 1.004f);
         b.setFrequency(hz * 0.996f);
         sub.setFrequency(hz * 0.5f);
-        filter.set(1100.0f + 5000.0f * n.velocity * std::exp(-t / 0.4f), 1.2f);
+        octave.setFrequency(hz * 2.0f);
+        filter.set(2600.0f + 6000.0f * n.velocity * std::exp(-t / 0.3f), 1.3f);
       }
-      float x = 0.45f * (a.saw() + b.saw()) + 0.3f * sub.square();
+      float x = 0.45f * (a.saw() + b.saw()) + 0.12f * sub.square() + 0.18f * octave.square();
       float v = filter.tick(x).low * env.level(t, n.length) * n.velocity;
       bus.add(span.first + j, v, pan);
     }
@@ -173,6 +179,42 @@ Bus renderBells(const std::vector<Note>& notes, size_t frames) {
   return bus;
 }
 
+Bus renderStabs(const std::vector<Note>& notes, const Curve& cutoff, size_t frames) {
+  Bus bus(frames);
+  const Adsr env{0.003f, 0.18f, 0.35f, 0.07f};
+  const float cents[7] = {-22.0f, -14.0f, -6.0f, 0.0f, 6.0f, 14.0f, 22.0f};
+  Random random(31);
+  for (const Note& n : notes) {
+    Oscillator osc[7];
+    Pan pan[7] = {Pan(-0.9f), Pan(-0.6f), Pan(-0.3f), Pan(0.0f), Pan(0.3f), Pan(0.6f), Pan(0.9f)};
+    for (int k = 0; k < 7; ++k) {
+      osc[k].setFrequency(midiToHz(n.pitch + cents[k] / 100.0f));
+      osc[k].setPhase(random.unit());
+    }
+    Svf left, right;
+    float base = cutoff.at(n.start);
+    Span span = spanOf(n, n.length + env.release, frames);
+    for (size_t j = 0; j < span.count; ++j) {
+      float t = seconds(j);
+      if (j % kControl == 0) {
+        float c = base * (0.5f + std::exp(-t / 0.06f));
+        left.set(c, 0.9f);
+        right.set(c, 0.9f);
+      }
+      float a = 0.3f * n.velocity * env.level(t, n.length);
+      float l = 0.0f, r = 0.0f;
+      for (int k = 0; k < 7; ++k) {
+        float v = osc[k].saw();
+        l += v * pan[k].l;
+        r += v * pan[k].r;
+      }
+      bus.l[span.first + j] += a * left.tick(l).low;
+      bus.r[span.first + j] += a * right.tick(r).low;
+    }
+  }
+  return bus;
+}
+
 Bus renderKick(const std::vector<Note>& notes, size_t frames) {
   Bus bus(frames);
   Random noise(7);
@@ -181,15 +223,15 @@ Bus renderKick(const std::vector<Note>& notes, size_t frames) {
   for (const Note& n : notes) {
     float phase = 0.0f;
     Svf click;
-    click.set(3000.0f, 0.7f);
-    Span span = spanOf(n, 0.45f, frames);
+    click.set(4000.0f, 0.8f);
+    Span span = spanOf(n, 0.4f, frames);
     for (size_t j = 0; j < span.count; ++j) {
       float t = seconds(j);
-      wrapAdd(phase, (50.0f + 110.0f * std::exp(-t / 0.035f)) * kInvRate);
-      float amp = std::min(1.0f, t / 0.002f) * std::exp(-t / 0.24f);
+      wrapAdd(phase, (52.0f + 120.0f * std::exp(-t / 0.03f)) * kInvRate);
+      float amp = std::min(1.0f, t / 0.002f) * std::exp(-t / 0.15f);
       float body = std::tanh(drive * std::sin(kTwoPi * phase) * amp) * norm;
-      float snap = click.tick(noise.bipolar()).band * std::exp(-t / 0.004f);
-      bus.add(span.first + j, n.velocity * (body + 0.4f * snap), centre);
+      float snap = click.tick(noise.bipolar()).band * std::exp(-t / 0.006f);
+      bus.add(span.first + j, n.velocity * (body + 0.7f * snap), centre);
     }
   }
   return bus;
@@ -201,7 +243,7 @@ Bus renderSnare(const std::vector<Note>& notes, size_t frames) {
   for (const Note& n : notes) {
     float phase = 0.0f;
     Svf filter;
-    filter.set(2200.0f, 0.6f);
+    filter.set(3000.0f, 0.6f);
     Pan pan(n.pan);
     Span span = spanOf(n, 0.35f, frames);
     for (size_t j = 0; j < span.count; ++j) {
@@ -211,7 +253,30 @@ Bus renderSnare(const std::vector<Note>& notes, size_t frames) {
       Svf::Out f = filter.tick(noise.bipolar());
       float hiss = (f.band + 0.8f * f.high) * std::exp(-t / 0.13f);
       float attack = std::min(1.0f, t / 0.001f);
-      bus.add(span.first + j, n.velocity * attack * (0.6f * tone + 0.9f * hiss), pan);
+      bus.add(span.first + j, n.velocity * attack * (0.45f * tone + 1.0f * hiss), pan);
+    }
+  }
+  return bus;
+}
+
+Bus renderClap(const std::vector<Note>& notes, size_t frames) {
+  Bus bus(frames);
+  Random noise(29);
+  // Three 9 ms bursts (hands not quite together), then the room's 120 ms tail.
+  auto envelope = [](float t) {
+    float burst = t < 0.027f ? std::exp(-std::fmod(t, 0.009f) / 0.0025f) : 0.0f;
+    float tail = t < 0.018f ? 0.0f : std::exp(-(t - 0.018f) / 0.12f);
+    return std::max(burst, tail);
+  };
+  for (const Note& n : notes) {
+    Svf left, right;
+    left.set(2300.0f, 0.9f);
+    right.set(2500.0f, 0.9f);
+    Span span = spanOf(n, 0.6f, frames);
+    for (size_t j = 0; j < span.count; ++j) {
+      float amp = n.velocity * envelope(seconds(j));
+      bus.l[span.first + j] += amp * left.tick(noise.bipolar()).band;
+      bus.r[span.first + j] += amp * right.tick(noise.bipolar()).band;
     }
   }
   return bus;
@@ -222,8 +287,8 @@ Bus renderHats(const std::vector<Note>& notes, size_t frames) {
   Random noise(17);
   for (const Note& n : notes) {
     Svf first, second;
-    first.set(6000.0f, 0.7f);
-    second.set(8000.0f, 0.7f);
+    first.set(4500.0f, 0.7f);
+    second.set(6500.0f, 0.6f);
     Pan pan(n.pan);
     float decay = std::max(n.length, 0.005f);
     Span span = spanOf(n, decay * 6.0f, frames);
