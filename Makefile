@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench contact-sheet clean
+.PHONY: all deps configure build run test bench contact-sheet clean fuzz fuzz-replay sanitize
 
 all: build
 
@@ -29,3 +29,17 @@ contact-sheet: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Fuzzing (clang's libFuzzer, build dir build-fuzz): `make fuzz` explores each target for
+# FUZZ_SECONDS; `make fuzz-replay` runs every stored input once, as CI does.
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	@scripts/fuzz run $(FUZZ_SECONDS)
+
+fuzz-replay: deps
+	@scripts/fuzz replay
+
+# The suite under the address and undefined-behaviour sanitizers (build dir build-asan).
+sanitize: deps
+	@scripts/sanitize

@@ -1,11 +1,16 @@
 #include "gfx/texture.h"
 
+#include <png.h>
+
 #include <algorithm>
 
-#include <IL/il.h>
-
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
+
+// After <cstdio>: jpeglib.h uses FILE and size_t without including anything.
+#include <jpeglib.h>
+#include <jerror.h>
 
 #include "gfx/gl_check.h"
 #include "platform/system.h"
@@ -60,15 +65,133 @@ void GL_MemTexture::release() {
 
 namespace {
 
-bool devilReady = false;  // ilInit runs once per process
+// Larger pictures are refused before their pixels are allocated: 8192 x 8192 RGBA.
+constexpr uint64_t kMaxImageBytes = uint64_t(1) << 28;
 
-// Only PNG and JPEG reach DevIL, each with its own decoder named explicitly: DevIL's other
-// decoders are not trusted with arbitrary files.
-ILenum imageTypeOf(const std::vector<uint8_t>& bytes) {
-  static const uint8_t png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  if (bytes.size() >= 8 && std::memcmp(bytes.data(), png, 8) == 0) return IL_PNG;
-  if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) return IL_JPG;
-  return IL_TYPE_UNKNOWN;
+bool sizeAcceptable(uint32_t width, uint32_t height, int bytesPerPixel) {
+  return width > 0 && height > 0 && uint64_t(width) * height * bytesPerPixel <= kMaxImageBytes;
+}
+
+// ---- PNG through libpng. Every failure longjmps back to decodePng's setjmp.
+
+struct PngSource {
+  const uint8_t* data;
+  size_t size;
+  size_t offset;
+};
+
+// A read past the data's end is an error, never a short read: libpng has no other way to learn
+// that the file ended, and would otherwise wait for bytes that never come.
+void readPngBytes(png_structp png, png_bytep to, png_size_t count) {
+  PngSource* source = static_cast<PngSource*>(png_get_io_ptr(png));
+  if (count > source->size - source->offset) png_error(png, "file ends early");
+  std::memcpy(to, source->data + source->offset, count);
+  source->offset += count;
+}
+
+void pngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngWarning(png_structp, png_const_charp) {}
+
+bool decodePng(const uint8_t* data, size_t size, std::vector<uint8_t>& pixels, int32_t* width,
+               int32_t* height, int32_t* bytesPerPixel) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  PngSource source = {data, size, 0};
+  // Locals changed after setjmp and read after a longjmp must be volatile.
+  std::vector<uint8_t> decoded;
+  std::vector<png_bytep> rows;
+  volatile bool ok = false;
+  if (info && setjmp(png_jmpbuf(png)) == 0) {
+    png_set_read_fn(png, &source, readPngBytes);
+    png_read_info(png, info);
+    png_uint_32 w = 0, h = 0;
+    int depth = 0, colour = 0;
+    png_get_IHDR(png, info, &w, &h, &depth, &colour, nullptr, nullptr, nullptr);
+    // Everything becomes 8-bit RGB, or RGBA when the file has any alpha (an alpha channel or a
+    // tRNS chunk). Gamma is left as stored.
+    if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    if (colour == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    if (depth == 16) png_set_strip_16(png);
+    if (colour == PNG_COLOR_TYPE_GRAY || colour == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    int channels = png_get_channels(png, info);
+    if ((channels != 3 && channels != 4) || png_get_bit_depth(png, info) != 8 ||
+        !sizeAcceptable(w, h, channels))
+      png_error(png, "unsupported layout");
+    size_t rowBytes = size_t(w) * channels;
+    if (png_get_rowbytes(png, info) != rowBytes) png_error(png, "unexpected row size");
+    decoded.resize(rowBytes * h);
+    rows.resize(h);
+    for (png_uint_32 y = 0; y < h; ++y) rows[y] = &decoded[y * rowBytes];
+    png_read_image(png, rows.data());
+    // The end chunk is required: a file cut after its image data is still a damaged file.
+    png_read_end(png, nullptr);
+    *width = static_cast<int32_t>(w);
+    *height = static_cast<int32_t>(h);
+    *bytesPerPixel = channels;
+    ok = true;
+  }
+  png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+  if (ok) pixels.swap(decoded);
+  return ok;
+}
+
+// ---- JPEG through libjpeg(-turbo). Errors longjmp back to decodeJpeg's setjmp; running out of
+// data (which the memory source answers with a made-up end marker and a warning) counts as an
+// error too, so a cut file is refused rather than shown grey at the bottom.
+
+struct JpegErrors {
+  jpeg_error_mgr manager;
+  jmp_buf escape;
+};
+
+void jpegError(j_common_ptr info) { longjmp(reinterpret_cast<JpegErrors*>(info->err)->escape, 1); }
+
+void jpegMessage(j_common_ptr info, int level) {
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) jpegError(info);
+}
+
+bool decodeJpeg(const uint8_t* data, size_t size, std::vector<uint8_t>& pixels, int32_t* width,
+                int32_t* height, int32_t* bytesPerPixel) {
+  jpeg_decompress_struct info;
+  std::memset(&info, 0, sizeof(info));
+  JpegErrors errors;
+  info.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = jpegError;
+  errors.manager.emit_message = jpegMessage;
+  std::vector<uint8_t> decoded;
+  volatile bool ok = false;
+  if (setjmp(errors.escape) == 0) {
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    // Greyscale and YCbCr come out as RGB; CMYK and other spaces are refused.
+    if (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_YCbCr &&
+        info.jpeg_color_space != JCS_RGB)
+      jpegError(reinterpret_cast<j_common_ptr>(&info));
+    info.out_color_space = JCS_RGB;
+    jpeg_calc_output_dimensions(&info);
+    if (info.output_components != 3 || !sizeAcceptable(info.output_width, info.output_height, 3))
+      jpegError(reinterpret_cast<j_common_ptr>(&info));
+    jpeg_start_decompress(&info);
+    size_t rowBytes = size_t(info.output_width) * 3;
+    decoded.resize(rowBytes * info.output_height);
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW row = &decoded[info.output_scanline * rowBytes];
+      jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    *width = static_cast<int32_t>(info.output_width);
+    *height = static_cast<int32_t>(info.output_height);
+    *bytesPerPixel = 3;
+    ok = true;
+  }
+  jpeg_destroy_decompress(&info);
+  if (ok) pixels.swap(decoded);
+  return ok;
 }
 
 bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
@@ -85,54 +208,31 @@ bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
   return ok;
 }
 
-bool hasAlpha(ILint format) {
-  if (format == IL_RGBA || format == IL_BGRA || format == IL_LUMINANCE_ALPHA) return true;
-  if (format != IL_COLOUR_INDEX) return false;
-  ILint palette = ilGetInteger(IL_PALETTE_TYPE);
-  return palette == IL_PAL_RGBA32 || palette == IL_PAL_BGRA32;
-}
-
-// Brings the bound DevIL image to 8-bit RGB or RGBA; images that already are stay untouched.
-bool makeRgbOrRgba() {
-  ILint format = ilGetInteger(IL_IMAGE_FORMAT);
-  ILint type = ilGetInteger(IL_IMAGE_TYPE);
-  if ((format == IL_RGB || format == IL_RGBA) && type == IL_UNSIGNED_BYTE) return true;
-  return ilConvertImage(hasAlpha(format) ? IL_RGBA : IL_RGB, IL_UNSIGNED_BYTE) == IL_TRUE;
-}
-
 }  // namespace
 
-bool loadImage(const char* fileName, std::vector<uint8_t>& pixels, int32_t* width,
-               int32_t* height, int32_t* bytesPerPixel) {
-  if (!fileName) return false;
-  if (!devilReady) {
-    ilInit();
-    devilReady = true;
+bool decodeImage(const uint8_t* data, size_t size, std::vector<uint8_t>& pixels, int32_t* width,
+                 int32_t* height, int32_t* bytesPerPixel) {
+  static const uint8_t png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  int32_t w = 0, h = 0, bpp = 0;
+  bool ok = false;
+  if (size >= 8 && std::memcmp(data, png, 8) == 0) {
+    ok = decodePng(data, size, pixels, &w, &h, &bpp);
+  } else if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
+    ok = decodeJpeg(data, size, pixels, &w, &h, &bpp);
   }
-  std::vector<uint8_t> bytes;
-  if (!readWholeFile(fileName, bytes)) return false;
-  ILenum type = imageTypeOf(bytes);
-  if (type == IL_TYPE_UNKNOWN) return false;
-
-  ILuint image = 0;
-  ilGenImages(1, &image);
-  ilBindImage(image);
-  bool ok = ilLoadL(type, bytes.data(), static_cast<ILuint>(bytes.size())) == IL_TRUE &&
-            makeRgbOrRgba();
-  ILint w = ok ? ilGetInteger(IL_IMAGE_WIDTH) : 0;
-  ILint h = ok ? ilGetInteger(IL_IMAGE_HEIGHT) : 0;
-  ILint bpp = ok ? ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) : 0;
-  const ILubyte* data = ok ? ilGetData() : nullptr;
-  ok = ok && w > 0 && h > 0 && (bpp == 3 || bpp == 4) && data;
   if (ok) {
-    pixels.assign(data, data + static_cast<size_t>(bpp) * static_cast<size_t>(w) * h);
     *width = w;
     *height = h;
     *bytesPerPixel = bpp;
   }
-  ilBindImage(0);
-  ilDeleteImages(1, &image);
   return ok;
+}
+
+bool loadImage(const char* fileName, std::vector<uint8_t>& pixels, int32_t* width,
+               int32_t* height, int32_t* bytesPerPixel) {
+  std::vector<uint8_t> bytes;
+  if (!fileName || !readWholeFile(fileName, bytes)) return false;
+  return decodeImage(bytes.data(), bytes.size(), pixels, width, height, bytesPerPixel);
 }
 
 // One axis of the content rectangle: texels first..last (inclusive) of `size`, grown by two.

@@ -1,12 +1,13 @@
 // Textures: the abstract GL_Texture (an image or a render target that can be sampled), the image
 // texture GL_MemTexture filled once from pixels in memory, and loadImage, which decodes a PNG or
-// JPEG file into 8-bit RGB or RGBA pixels through DevIL.
-// Depends on: platform/gl.h, platform/system.h (files), DevIL. GL_FBOTexture is in render_target.h.
+// JPEG file into 8-bit RGB or RGBA pixels with libpng and libjpeg.
+// Depends on: platform/gl.h, platform/system.h (files), libpng, libjpeg. GL_FBOTexture is in render_target.h.
 //
 // GL objects are freed only by release(), called while the context is current; destroying a
 // texture object makes no GL call.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -66,7 +67,12 @@ TextureRect findContentRect(GL_Texture* texture, bool byAlpha);
 // of 3 (RGB) or 4 (RGBA) bytes, rows packed, first stored row (the top of the picture) first.
 // Greyscale, palette and 16-bit images are converted. fileName is a demo path (backslashes
 // allowed). On false the outputs are left untouched; nothing is traced here.
+// A file that ends early (anywhere before a PNG's end chunk or inside a JPEG's data) is refused
+// at once; so is a picture of more than 2^28 bytes of pixels.
 bool loadImage(const char* fileName, std::vector<uint8_t>& pixels, int32_t* width,
                int32_t* height, int32_t* bytesPerPixel);
+// loadImage's decoder for a file already in memory (`size` bytes at `data`).
+bool decodeImage(const uint8_t* data, size_t size, std::vector<uint8_t>& pixels, int32_t* width,
+                 int32_t* height, int32_t* bytesPerPixel);
 
 }  // namespace qorFramework

@@ -309,7 +309,9 @@ bool ObjModel::readCache(const std::string& cacheName) {
   if (!file) return false;
   uint64_t size = fileSize(file);
   uint32_t count = 0;
-  bool ok = size >= 4 && fread(&count, 4, 1, file) == 1 && size == 4 + 32 * uint64_t(count);
+  // An empty cache is never written (see loadGeometry), so one on disk is damaged too.
+  bool ok = size >= 4 && fread(&count, 4, 1, file) == 1 && count > 0 &&
+            size == 4 + 32 * uint64_t(count);
   if (ok) {
     VertexArrays arrays(count);
     ok = readFloats(file, arrays.positions.get(), 3 * size_t(count)) &&
@@ -344,7 +346,15 @@ void ObjModel::writeCache(const std::string& cacheName) const {
 bool ObjModel::loadGeometry(const char* path) {
   if (!path) return false;
   std::string cacheName = std::string(path) + ".bin";
-  if (readCache(cacheName)) return true;
+  // A model saved after its cache was written replaces it.
+  platform::FileStamp modelStamp, cacheStamp;
+  bool stale = platform::fileStamp(path, &modelStamp) && platform::fileStamp(cacheName.c_str(), &cacheStamp) &&
+               cacheStamp.modifiedNs < modelStamp.modifiedNs;
+  if (stale) {
+    trace(TRACE_INFO, kSource, "cache %s is older than %s; rebuilding it", cacheName.c_str(), path);
+  } else if (readCache(cacheName)) {
+    return true;
+  }
 
   std::string text;
   if (!readWholeFile(path, &text)) {
@@ -353,6 +363,11 @@ bool ObjModel::loadGeometry(const char* path) {
     return false;
   }
   parseText(text, path);
+  if (vertexCount == 0) {
+    // Never cached: an empty cache would hide the model after the file is mended.
+    trace(TRACE_WARNING, kSource, "%s holds no faces; the model is empty and not cached", path);
+    return false;
+  }
   writeCache(cacheName);
   return true;
 }

@@ -43,8 +43,11 @@ class ObjModel : public ModelLoader, public ModelRenderer {
   // loadGeometry(), then uploadBuffers() when there are vertices. Needs a current GL context.
   // True when the geometry came from the cache or the OBJ text.
   bool load(const char* path) override;
-  // The cache when it is valid, else the OBJ text (then the cache is rewritten). No GL calls.
+  // The cache when it is valid (not empty, exactly as long as its count says, and not older
+  // than the OBJ file), else the OBJ text (then the cache is rewritten). No GL calls.
   // When neither can be read the model keeps its current contents and the result is false.
+  // Text that yields no faces leaves the model empty, is never cached, and gives false with a
+  // WARNING naming the file.
   bool loadGeometry(const char* path);
   // Replaces the arrays with the triangles of OBJ text. `fileName` only names the source in
   // trace lines. Faces with an index outside its list are skipped with a WARNING.

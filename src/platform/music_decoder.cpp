@@ -47,6 +47,7 @@ void MusicDecoder::close() {
   file_ = MemoryFile();
   rate_ = 0;
   length_ = position_ = 0;
+  rateChanged_ = false;
 }
 
 bool MusicDecoder::open(const char* path, std::string* whyNot) {
@@ -92,7 +93,27 @@ bool MusicDecoder::open(const char* path, std::string* whyNot) {
   }
   rate_ = static_cast<int>(rate);
   length_ = static_cast<int64_t>(length);
-  // The scan and the format probe moved the stream; start from the first sample.
+  // The scan's length and mpg123's seek table are believed only when a decode from the start
+  // agrees: a stream that changes its sample rate is refused, the length becomes what a decode
+  // from the start reads, and the start must be reachable by a seek.
+  if (!seek(0) || !measureLength()) {
+    setReason(whyNot, "\"" + name + "\" holds no decodable MPEG audio at one sample rate");
+    close();
+    return false;
+  }
+  return true;
+}
+
+bool MusicDecoder::measureLength() {
+  float scratch[2 * 4096];
+  int64_t frames = 0;
+  uint32_t got;
+  do {
+    got = read(scratch, 4096);
+    frames += got;
+  } while (got == 4096 && !rateChanged_);
+  if (rateChanged_ || frames <= 0) return false;
+  length_ = frames;
   return seek(0);
 }
 
@@ -107,7 +128,17 @@ uint32_t MusicDecoder::read(float* out, uint32_t frames) {
     int err = mpg123_read(handle_, dest + got, wanted - got, &done);
     got += done;
     if (err == MPG123_DONE) break;
-    if (err != MPG123_OK && err != MPG123_NEW_FORMAT) break;
+    if (err == MPG123_NEW_FORMAT) {
+      long rate = 0;
+      int channels = 0, encoding = 0;
+      mpg123_getformat(handle_, &rate, &channels, &encoding);
+      if (rate != rate_) {
+        rateChanged_ = true;
+        break;
+      }
+    } else if (err != MPG123_OK) {
+      break;
+    }
     // A read that makes no progress twice in a row would spin forever on a broken stream.
     idleReads = done ? 0 : idleReads + 1;
     if (idleReads > 2) break;
@@ -123,8 +154,9 @@ bool MusicDecoder::seek(int64_t frame) {
   if (frame > length_) frame = length_;
   off_t at = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
   if (at < 0) return false;
+  // A seek that lands elsewhere is a failure; the position stays true to where reading goes on.
   position_ = static_cast<int64_t>(at);
-  return true;
+  return position_ == frame;
 }
 
 bool decodeMusicFile(const char* path, DecodedMusic* out, std::string* whyNot) {

@@ -1,6 +1,8 @@
 // MP3 decoding with libmpg123 from a file held in memory: interleaved stereo 32-bit floats at
-// the file's own sample rate, gapless (encoder delay and padding removed), exact length from
-// one scan at open, and seeks exact to the sample. The whole file is read at open, so reading
+// the file's own sample rate, gapless (encoder delay and padding removed), and seeks exact to
+// the sample. Open scans the file and then decodes it once from the start: the length is what
+// that decode reads, and a file that changes its sample rate or cannot seek back to its start
+// is refused. The whole file is read at open, so reading
 // and seeking never touch the disk (the music player decodes inside the audio callback).
 // Depends on libmpg123 and platform::openFile.
 #pragma once
@@ -26,8 +28,9 @@ class MusicDecoder {
   MusicDecoder(const MusicDecoder&) = delete;
   MusicDecoder& operator=(const MusicDecoder&) = delete;
 
-  // Reads the file (demo path) into memory and scans it. False with a reason when the file is
-  // missing, empty or holds no decodable MPEG audio.
+  // Reads the file (demo path) into memory, scans and measures it. False with a reason when the
+  // file is missing, empty, holds no decodable MPEG audio, changes its sample rate or cannot be
+  // positioned at its start.
   bool open(const char* path, std::string* whyNot);
   void close();
 
@@ -35,7 +38,8 @@ class MusicDecoder {
   // written. Fewer than asked only at the end of the song or on a decoding error.
   // Allocates nothing and reads only memory.
   uint32_t read(float* out, uint32_t frames);
-  // Moves to a song frame (clamped to the length); the next read starts exactly there.
+  // Moves to a song frame (clamped to the length); the next read starts exactly there. False
+  // when mpg123 cannot seek or lands elsewhere (positionFrames() then says where it landed).
   bool seek(int64_t frame);
 
   int sampleRate() const { return rate_; }
@@ -43,11 +47,15 @@ class MusicDecoder {
   int64_t positionFrames() const { return position_; }
 
  private:
+  // Reads from the start to the end: the length, or false (stream of mixed rates, or empty).
+  bool measureLength();
+
   mpg123_handle_struct* handle_ = nullptr;
   MemoryFile file_;
   int rate_ = 0;
   int64_t length_ = 0;
   int64_t position_ = 0;
+  bool rateChanged_ = false;  // a read met frames at another sample rate and stopped there
 };
 
 // The whole song decoded at once, for the offline capture mode.

@@ -1,5 +1,5 @@
-// Test helpers: writes PNG and JPEG files with stb_image_write (a private copy per test file) and
-// builds simple pixel patterns.
+// Test helpers: writes PNG files with stb_image_write (a private copy per test file) and JPEG
+// files with the engine's writer, and builds simple pixel patterns.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,8 @@
 #include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
 
+#include "gfx/jpeg_writer.h"
+
 namespace testimages {
 
 // pixels: rows top first, `channels` bytes per pixel, packed.
@@ -25,7 +27,7 @@ inline bool writePng(const std::string& path, int width, int height, int channel
 
 inline bool writeJpeg(const std::string& path, int width, int height,
                       const std::vector<uint8_t>& rgb) {
-  return stbi_write_jpg(path.c_str(), width, height, 3, rgb.data(), 100) != 0;
+  return qorFramework::writeJpegFile(path.c_str(), rgb.data(), width, height, 100);
 }
 
 // A solid RGBA image.

@@ -137,6 +137,46 @@ TEST_F(ImageTest, OtherFormatsBrokenAndMissingFilesAreRefusedUntouched) {
   }
 }
 
+// Damaged files once made the decoders wait for data that never came: each must be refused at
+// once (a hang fails the test by its timeout).
+TEST_F(ImageTest, FilesThatEndEarlyAreRefusedAtOnce) {
+  const std::string damaged[] = {
+      std::string("\xFF\xD8\xFF\xE0\x00\x10", 6),
+      // a comment marker whose length runs past the end
+      std::string("\xFF\xD8\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFE\xFF\xFF", 14),
+      // header, a text chunk, then the end inside the next chunk's header
+      std::string("\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x04"
+                  "\x00\x00\x00\x04\x08\x02\x00\x00\x00\x26\x93\x09\x29\x00\x00\x00\x11\x74\x45\x58"
+                  "\x74\x43\x6f\x6d\x6d\x65\x6e\x74\x00\x68\x61\x6c\x66\x63\x6f\x70\x79\x21\x62\xbe"
+                  "\xb0\x59\x00\x00\x00\x0d", 66),
+      // a gAMA chunk 11524 bytes long in a 45-byte file
+      std::string("\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x04"
+                  "\x00\x00\x00\x04\x08\x02\x00\x00\x00\x26\x93\x09\x29\x00\x00\x2d\x04\x67\x41\x4d"
+                  "\x41\x00\x00\xb1\x8f", 45)};
+  for (const std::string& bytes : damaged) {
+    testsupport::writeFile("damaged.img", bytes);
+    EXPECT_FALSE(load("damaged.img")) << bytes.size() << " bytes";
+    EXPECT_EQ(width, -1);
+  }
+
+  // Every cut of a real picture, anywhere before its last byte.
+  std::vector<uint8_t> rgba;
+  for (int i = 0; i < 12 * 6; ++i) rgba.insert(rgba.end(), {uint8_t(i * 3), uint8_t(255 - i), 7, uint8_t(i)});
+  std::vector<uint8_t> rgb;
+  for (size_t i = 0; i < rgba.size(); i += 4) rgb.insert(rgb.end(), {rgba[i], rgba[i + 1], rgba[i + 2]});
+  ASSERT_TRUE(testimages::writePng("whole.png", 12, 6, 4, rgba));
+  ASSERT_TRUE(testimages::writeJpeg("whole.jpg", 12, 6, rgb));
+  for (const char* name : {"whole.png", "whole.jpg"}) {
+    const std::string whole = testsupport::readFile(name);
+    ASSERT_FALSE(whole.empty()) << name;
+    for (size_t length = 1; length < whole.size(); ++length) {
+      testsupport::writeFile("cut.img", whole.substr(0, length));
+      EXPECT_FALSE(load("cut.img")) << name << " cut to " << length << " bytes";
+    }
+    EXPECT_TRUE(load(name)) << name;
+  }
+}
+
 TEST_F(ImageTest, BackslashPathsAndTwoLoadsGiveIndependentBuffers) {
   ASSERT_TRUE(platform::makeDirectory("data"));
   ASSERT_TRUE(testimages::writePng("data/x.png", 2, 2, 4, testimages::solid(2, 2, 1, 2, 3, 4)));
@@ -221,6 +261,9 @@ TEST_F(TextureManagerTest, MissingFileWarnsReturnsNullAndIsRetried) {
   DebugCapture capture;
   EXPECT_EQ(manager.getTexture("later.png", GL_REPEAT, GL_REPEAT), nullptr);
   EXPECT_TRUE(capture.contains("WARNING (textureManager): unable to load image file: later.png\n"));
+  testsupport::writeFile("half.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10", 6));
+  EXPECT_EQ(manager.getTexture("half.jpg", GL_REPEAT, GL_REPEAT), nullptr);
+  EXPECT_TRUE(capture.contains("WARNING (textureManager): unable to load image file: half.jpg\n"));
   EXPECT_EQ(manager.getTexture("later.png", GL_REPEAT, GL_REPEAT), nullptr);
   ASSERT_TRUE(testimages::writePng("later.png", 2, 2, 3, std::vector<uint8_t>(12, 200)));
   GL_Texture* texture = manager.getTexture("later.png", GL_REPEAT, GL_REPEAT);

@@ -16,6 +16,7 @@
 #include <stb_image_write.h>
 #pragma GCC diagnostic pop
 
+#include "gfx/jpeg_writer.h"
 #include "platform/gl.h"
 #include "support/test_support.h"
 #include "timeline/layer.h"
@@ -51,7 +52,7 @@ inline void writePicture(const std::string& name, const Picture& picture) {
     std::vector<uint8_t> rgb;
     for (size_t i = 0; i < picture.rgba.size(); i += 4)
       rgb.insert(rgb.end(), {picture.rgba[i], picture.rgba[i + 1], picture.rgba[i + 2]});
-    ok = stbi_write_jpg(name.c_str(), picture.width, picture.height, 3, rgb.data(), 100) != 0;
+    ok = qorFramework::writeJpegFile(name.c_str(), rgb.data(), picture.width, picture.height, 100);
   } else {
     ok = stbi_write_png(name.c_str(), picture.width, picture.height, 4, picture.rgba.data(),
                         picture.width * 4) != 0;

@@ -2,6 +2,9 @@
 // drawing from the vertex buffers on a real GL context.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -182,19 +185,51 @@ TEST(ObjModel, ManyBadFacesWarnBriefly) {
   EXPECT_LT(capture.text().size(), 2000u);
 }
 
-TEST(ObjModel, CacheWinsOverEditedObj) {
+TEST(ObjModel, CacheOlderThanItsModelIsRebuiltANewerOneWins) {
   ScratchDir dir;
   testsupport::writeFile("m.obj", kCube);
   ObjModel first;
   first.loadGeometry("m.obj");
+  const std::string cubeCache = testsupport::readFile("m.obj.bin");
+  // Edited after the cache was written (a second later: the disk's clock is coarse).
   testsupport::writeFile("m.obj", kTriangle);
+  std::filesystem::last_write_time("m.obj", std::filesystem::last_write_time("m.obj.bin") +
+                                                std::chrono::seconds(1));
   ObjModel second;
-  second.loadGeometry("m.obj");
-  EXPECT_EQ(second.vertexCount, 36u);
-  platform::deleteFile("m.obj.bin");
+  ASSERT_TRUE(second.loadGeometry("m.obj"));
+  EXPECT_EQ(second.vertexCount, 3u);
+  EXPECT_EQ(testsupport::readFile("m.obj.bin").size(), 4u + 32u * 3u);
+  testsupport::writeFile("m.obj.bin", cubeCache);
+  std::filesystem::last_write_time("m.obj.bin", std::filesystem::last_write_time("m.obj") +
+                                                    std::chrono::seconds(1));
   ObjModel third;
-  third.loadGeometry("m.obj");
-  EXPECT_EQ(third.vertexCount, 3u);
+  ASSERT_TRUE(third.loadGeometry("m.obj"));
+  EXPECT_EQ(third.vertexCount, 36u);
+}
+
+// Garbage in place of the model must not leave a cache that hides the real one later.
+TEST(ObjModel, ModelWithoutFacesWarnsAndIsNeverCached) {
+  ScratchDir dir;
+  std::string garbage;
+  for (int i = 0; i < 200; ++i) garbage += "\x07garbage ~~ 12 f x/y\n";
+  testsupport::writeFile("ers.obj", garbage);
+  {
+    DebugCapture capture;
+    ObjModel model;
+    EXPECT_FALSE(model.loadGeometry("ers.obj"));
+    EXPECT_EQ(model.vertexCount, 0u);
+    EXPECT_TRUE(capture.contains("WARNING (objLoader): ers.obj holds no faces"));
+    EXPECT_FALSE(platform::fileExists("ers.obj.bin"));
+  }
+  testsupport::writeFile("ers.obj", kCube);
+  ObjModel restored;
+  ASSERT_TRUE(restored.loadGeometry("ers.obj"));
+  EXPECT_EQ(restored.vertexCount, 36u);
+  // An empty cache left by an earlier build is refused as damaged.
+  testsupport::writeFile("ers.obj.bin", std::string(4, '\0'));
+  ObjModel again;
+  ASSERT_TRUE(again.loadGeometry("ers.obj"));
+  EXPECT_EQ(again.vertexCount, 36u);
 }
 
 TEST(ObjModel, DamagedCacheIsIgnoredAndRebuilt) {

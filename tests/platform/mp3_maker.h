@@ -32,11 +32,12 @@ inline std::vector<float> toneSamples(const std::vector<Tone>& tones) {
   return mono;
 }
 
-// Encodes `mono` on both channels at 44.1 kHz, 192 kbit/s CBR; empty on failure.
-inline std::string encodeMp3(const std::vector<float>& mono) {
+// Encodes `mono` on both channels at `rate` (44.1 kHz unless told), 192 kbit/s CBR; empty on
+// failure.
+inline std::string encodeMp3(const std::vector<float>& mono, int rate = kRate) {
   lame_global_flags* lame = lame_init();
-  lame_set_in_samplerate(lame, kRate);
-  lame_set_out_samplerate(lame, kRate);
+  lame_set_in_samplerate(lame, rate);
+  lame_set_out_samplerate(lame, rate);
   lame_set_num_channels(lame, 2);
   lame_set_brate(lame, 192);
   lame_set_quality(lame, 7);

@@ -137,6 +137,18 @@ TEST_F(MusicDecoderTest, SeekGivesTheSamplesOfAFullDecode) {
   EXPECT_EQ(decoder.read(chunk.data(), 3000), 0u);
 }
 
+// Frames at two sample rates once opened 1728 frames late with a length that could not be read.
+TEST_F(MusicDecoderTest, MixedSampleRatesAreRefused) {
+  std::vector<float> tone = mp3maker::toneSamples({{440.0, 0.3, 0.5f}});
+  testsupport::writeFile(dir_.file("mixed.mp3"),
+                         mp3maker::encodeMp3(tone) + mp3maker::encodeMp3(tone, 32000));
+  MusicDecoder decoder;
+  std::string why;
+  EXPECT_FALSE(decoder.open("mixed.mp3", &why));
+  EXPECT_NE(why.find("mixed.mp3"), std::string::npos) << why;
+  EXPECT_EQ(decoder.lengthFrames(), 0);
+}
+
 // ---- Player ---------------------------------------------------------------------------------
 
 class MusicPlayerTest : public MusicFileTest {

@@ -1,4 +1,4 @@
-// Float canvas, masks, blurs and the 8-bit writers (stb_image_write).
+// Float canvas, masks, blurs and the 8-bit writers (stb_image_write for PNG, libjpeg for JPEG).
 #include "image.h"
 
 #include <sys/stat.h>
@@ -11,6 +11,8 @@
 #include "noise.h"
 
 #include <stb_image_write.h>
+
+#include "gfx/jpeg_writer.h"
 
 namespace assetgen {
 
@@ -204,7 +206,7 @@ bool writePng(const Image& img, const std::string& path, int channels) {
 bool writeJpeg(const Image& img, const std::string& path, int quality) {
   std::vector<uint8_t> bytes = toBytes(img, 3);
   return writeAtomically(path, [&](const char* name) {
-    return stbi_write_jpg(name, img.width, img.height, 3, bytes.data(), quality) != 0;
+    return qorFramework::writeJpegFile(name, bytes.data(), img.width, img.height, quality);
   });
 }
 

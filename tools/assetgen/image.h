@@ -1,6 +1,7 @@
 // Float pictures for the asset generator: an RGBA canvas with premultiplied alpha, a
 // one-channel mask (text coverage, line coverage, glow), blurs, and the PNG/JPEG writers.
-// Depends on stb_image_write only; everything else is plain arithmetic.
+// Depends on stb_image_write (PNG) and the engine's JPEG writer only; everything else is plain
+// arithmetic.
 #pragma once
 
 #include <cstdint>
