@@ -12,7 +12,6 @@ struct Goals {
   double darkLuma = 0.05;        // a frame below this mean luma counts as dark
   double stillChange = 0.002;    // below this change per 1/30 s a frame counts as still
   double clippedShare = 0.05;    // more than this share of clipped pixels breaks the goal
-  double whiteFlashLuma = 0.85;  // frames brighter than this are white flashes: clipping allowed
   double longest = 2.0;          // dark or still stretches may last this long
   double exemptFrom = 118.0;     // the closing fade: nothing is checked from here on
 };
