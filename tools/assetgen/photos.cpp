@@ -274,6 +274,29 @@ Scene auroraNight() {
   return s;
 }
 
+// Rolling green hills under a late-morning sky, a river in the valley floor.
+Scene greenValley() {
+  Scene s;
+  s.seed = 231;
+  s.eyeHeight = 14;
+  s.horizon = 0.45f;
+  s.height = [](float x, float z) {
+    float hills = mountains(x, z, 232, 0.008f, 38) * smoothstep(30, 140, z);
+    return hills - 2 + 2.5f * fbm2(x * 0.03f, z * 0.03f, 4, 233);
+  };
+  s.albedo = [](float x, float z, float h, Vec3 n) {
+    float patch = fbm2(x * 0.02f, z * 0.02f, 3, 234);
+    Color grass = rgb(0.16f + 0.08f * patch, 0.34f + 0.1f * patch, 0.08f);
+    return n.y > 0.8f || h < 20 ? grass : rgb(0.35f, 0.32f, 0.28f);
+  };
+  s.water = 0;
+  s.waterShallow = rgb(0.12f, 0.3f, 0.3f);
+  s.sunDir = {0.5f, 0.6f, 1};
+  s.clouds = 0.55f;
+  s.haze = 0.004f;
+  return s;
+}
+
 Scene mistyRidges() {
   Scene s;
   s.seed = 241;
@@ -404,52 +427,13 @@ Scene tropicalIsland() {
   return s;
 }
 
-// A Julia set with smooth escape colouring, 2 x 2 samples per pixel.
-Image juliaSet() {
-  Image img(kScreenW, kScreenH);
-  const float cr = -0.7269f, ci = 0.1889f, scale = 2.9f / kScreenH;
-  const int maxIter = 300;
-  for (int y = 0; y < kScreenH; ++y)
-    for (int x = 0; x < kScreenW; ++x) {
-      Color sum = rgb(0, 0, 0);
-      for (int s = 0; s < 4; ++s) {
-        float zr = (x + 0.25f + 0.5f * (s & 1) - kScreenW * 0.5f) * scale;
-        float zi = (y + 0.25f + 0.5f * (s >> 1) - kScreenH * 0.5f) * scale;
-        int i = 0;
-        float m = 0;
-        for (; i < maxIter; ++i) {
-          float nr = zr * zr - zi * zi + cr;
-          zi = 2 * zr * zi + ci;
-          zr = nr;
-          m = zr * zr + zi * zi;
-          if (m > 256) break;
-        }
-        if (i < maxIter) {
-          float t = (i + 1 - std::log2(std::log2(m) * 0.5f)) * 0.035f;
-          Color c = rgb(0.5f + 0.5f * std::cos(6.283f * (t + 0.55f)), 0.5f + 0.5f * std::cos(6.283f * (t + 0.65f)),
-                        0.5f + 0.5f * std::cos(6.283f * (t + 0.80f)));
-          float glow = clamp01(i / 60.0f);
-          sum = sum + c * (0.15f + 0.85f * std::sqrt(glow));
-        } else {
-          sum = sum + rgb(0.02f, 0.01f, 0.03f);
-        }
-      }
-      img.at(x, y) = sum * 0.25f;
-    }
-  return img;
-}
-
 }  // namespace
 
 bool makePhoto(const std::string& path, int index) {
   Image img(kScreenW, kScreenH);
-  if (index == 4) {
-    img = juliaSet();
-    return writeJpeg(img, path, 92);
-  }
-  static const std::function<Scene()> scenes[10] = {alpineLake, oceanSunset, desertDunes, auroraNight, nullptr,
+  static const std::function<Scene()> scenes[10] = {alpineLake, oceanSunset, desertDunes, auroraNight, greenValley,
                                                    mistyRidges, redCanyon,   stormySea,   alienWorld,  tropicalIsland};
-  static const float exposure[10] = {1.6f, 1.5f, 1.5f, 2.0f, 1, 1.5f, 1.6f, 1.7f, 1.6f, 1.5f};
+  static const float exposure[10] = {1.6f, 1.5f, 1.5f, 2.0f, 1.5f, 1.5f, 1.6f, 1.7f, 1.6f, 1.5f};
   render(scenes[index](), img);
   develop(img, exposure[index]);
   return writeJpeg(img, path, 92);

@@ -59,10 +59,11 @@ void drawRings(Mask& m, Rng& rng) {
   fillDisc(m, c, 10);
 }
 
-// Item 1: a spirograph flower.
+// Item 1: a spirograph flower. Its copies are drawn lower the larger they grow (offset s for
+// copy s): drawn high and small in the picture, the copies that glow land near the centre.
 void drawFlower(Mask& m) {
-  const Vec2 c{kScreenW * 0.5f, kScreenH * 0.5f};
-  const float R = 7, r = 3, d = 5.2f, scale = 280.0f / (R - r + d);
+  const Vec2 c{kScreenW * 0.5f, kScreenH * 0.2f};
+  const float R = 7, r = 3, d = 5.2f, scale = 110.0f / (R - r + d);
   std::vector<Vec2> pts;
   for (int k = 0; k <= 6000; ++k) {
     float t = k * 6 * kPi / 6000;
@@ -73,12 +74,13 @@ void drawFlower(Mask& m) {
   strokePolyline(m, pts, 1.6f, false, 0.8f);
   for (int k = 0; k < 7; ++k) {
     float a = k * 2 * kPi / 7;
-    fillDisc(m, {c.x + 95 * std::cos(a), c.y + 95 * std::sin(a)}, 5);
+    fillDisc(m, {c.x + 38 * std::cos(a), c.y + 38 * std::sin(a)}, 3);
   }
-  fillDisc(m, c, 16);
+  fillDisc(m, c, 8);
 }
 
-// Item 2: a turned geodesic sphere in wireframe, nodes lit.
+// Item 2: a turned geodesic sphere in wireframe, nodes lit. Its large copies glow (offset
+// 1 - s for copy s), so it sits above the centre and small enough for them to stay on screen.
 void drawGeodesic(Mask& m) {
   const float t = (1 + std::sqrt(5.0f)) / 2;
   std::vector<std::array<float, 3>> v = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0},
@@ -102,7 +104,7 @@ void drawGeodesic(Mask& m) {
     f2.push_back({tri[2], c, b});
     f2.push_back({a, b, c});
   }
-  const float ry = 0.5f, rx = 0.35f, radius = 270;
+  const float ry = 0.5f, rx = 0.35f, radius = 160;
   auto project = [&](const std::array<float, 3>& p, float& depth) {
     float len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
     float x = p[0] / len, y = p[1] / len, z = p[2] / len;
@@ -110,7 +112,7 @@ void drawGeodesic(Mask& m) {
     float y2 = y * std::cos(rx) - z1 * std::sin(rx), z2 = y * std::sin(rx) + z1 * std::cos(rx);
     depth = z2;
     float persp = 3.2f / (3.2f - z2);
-    return Vec2{kScreenW * 0.5f + x1 * radius * persp, kScreenH * 0.5f + y2 * radius * persp};
+    return Vec2{kScreenW * 0.5f + x1 * radius * persp, kScreenH * 0.35f + y2 * radius * persp};
   };
   for (auto& tri : f2)
     for (int e = 0; e < 3; ++e) {
@@ -157,7 +159,10 @@ bool makeFlash(const std::string& path) {
         lb += ghost * (g % 2 ? 1.2f : 0.5f);
       }
       // The light ends well inside the frame, so the picture's edges are fully clear.
-      float window = 1 - smoothstep(520, 1000, r);
+      // The horizontal streak would reach the side edges: those fade out too, so the picture
+      // has no hard edge while it slides in.
+      float edge = std::fmin(std::fmin(x + 0.5f, kScreenW - x - 0.5f), std::fmin(y + 0.5f, kScreenH - y - 0.5f));
+      float window = (1 - smoothstep(520, 1000, r)) * smoothstep(0, 90, edge);
       img.at(x, y) = lightToAlpha(lr * window, lg * window, lb * window);
     }
   return writePng(img, path, 4);
