@@ -185,9 +185,9 @@ bool writeBenchmarkJson(const std::string& path, const BenchmarkReport& report) 
   std::string text = formatBenchmarkJson(report);
   bool ok = file && fwrite(text.data(), 1, text.size(), file) == text.size();
   if (file) ok = fclose(file) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
+  ok = ok && platform::replaceFile(temporary.c_str(), path.c_str());
   if (!ok) {
-    remove(temporary.c_str());
+    platform::deleteFile(temporary.c_str());
     trace(TRACE_WARNING, "benchmark", "cannot write %s", path.c_str());
   }
   return ok;
@@ -243,10 +243,9 @@ void BenchmarkRecorder::beginFrame() {
 
 void BenchmarkRecorder::endFrame(double seconds) {
   glFinish();
-  uint64_t end = platform::performanceCounter();
   BenchmarkFrame frame;
   frame.seconds = seconds;
-  frame.frameMs = 1000.0 * static_cast<double>(end - frameStart) / static_cast<double>(platform::performanceFrequency());
+  frame.frameMs = platform::millisecondsSince(frameStart);
   frame.passes = collectPassFrame();
   frame.floorQuadMs = floorQuad.measure();
   frames.push_back(std::move(frame));

@@ -79,11 +79,6 @@ static bool writeFrame(const FrameSink& sink, int index, const std::vector<unsig
 
 static bool sinkWrites(const FrameSink& sink) { return sink.pipe || !sink.folder.empty(); }
 
-static double millisecondsSince(uint64_t startCount) {
-  return 1000.0 * static_cast<double>(platform::performanceCounter() - startCount) /
-         static_cast<double>(platform::performanceFrequency());
-}
-
 static bool closeSink(FrameSink& sink) {
   if (!sink.pipe) return true;
   int status = platform::closePipe(sink.pipe);
@@ -123,8 +118,7 @@ static bool quitRequested() {
 
 // "capture: frame 120 at 2.00 s (14.2 frames a second)" on the debugger output.
 static void reportProgress(const char* what, int count, double seconds, int frames, uint64_t startCount) {
-  double spent = static_cast<double>(platform::performanceCounter() - startCount) /
-                 static_cast<double>(platform::performanceFrequency());
+  double spent = platform::millisecondsSince(startCount) / 1000.0;
   char progress[128];
   snprintf(progress, sizeof(progress), "capture: %s %d at %.2f s (%.1f frames a second)\n", what, count,
            seconds, spent > 0.0 ? frames / spent : 0.0);
@@ -187,7 +181,7 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
     if (sinkWrites(sink)) {
       uint64_t readStart = platform::performanceCounter();
       double waitedMs = writer.queueWindow(index);
-      addCpuPass("readback", millisecondsSince(readStart) - waitedMs);
+      addCpuPass("readback", platform::millisecondsSince(readStart) - waitedMs);
       addCpuPass("waiting for encoding", waitedMs);
       if (writer.failed()) {
         trace(TRACE_WARNING, "capture", "cannot write frame %d", writer.failedIndex());

@@ -31,8 +31,7 @@ double FrameWriter::queueWindow(int index) {
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [&] { return !slot.queued; });
   }
-  double waitedMs = 1000.0 * static_cast<double>(platform::performanceCounter() - waitStart) /
-                    static_cast<double>(platform::performanceFrequency());
+  double waitedMs = platform::millisecondsSince(waitStart);
 
   // The read goes into the pixel buffer, bottom row first; the copy out of it flips the rows.
   size_t row = static_cast<size_t>(width) * 3;

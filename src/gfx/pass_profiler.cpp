@@ -20,7 +20,6 @@ struct Profiler {
   std::vector<const char*> open;        // the nesting of passes; back() is running
   std::vector<Piece> pieces;            // this frame's, in order
   std::vector<GLuint> freeQueries;  // names to reuse: no allocation once warm
-  double countsPerMs = 1.0;
 };
 
 Profiler& profiler() {
@@ -55,7 +54,7 @@ void stopPiece(Profiler& p) {
   glEndQuery(GL_SAMPLES_PASSED);
   glFinish();
   Piece& piece = p.pieces.back();
-  piece.ms = static_cast<double>(platform::performanceCounter() - piece.startCount) / p.countsPerMs;
+  piece.ms = platform::millisecondsSince(piece.startCount);
 }
 
 }  // namespace
@@ -66,7 +65,6 @@ bool enablePassProfiler(bool on) {
     trace(TRACE_WARNING, "benchmark", "this OpenGL has no occlusion queries");
     return false;
   }
-  p.countsPerMs = static_cast<double>(platform::performanceFrequency()) / 1000.0;
   p.enabled = on;
   return true;
 }

@@ -50,7 +50,7 @@ void MusicDecoder::close() {
   rateChanged_ = false;
 }
 
-bool MusicDecoder::open(const char* path, std::string* whyNot) {
+bool MusicDecoder::open(const char* path, std::string* whyNot, std::vector<float>* samples) {
   close();
   std::string name = path ? path : "(null)";
   if (!path || !readWholeFile(path, &file_.bytes)) {
@@ -96,7 +96,8 @@ bool MusicDecoder::open(const char* path, std::string* whyNot) {
   // The scan's length and mpg123's seek table are believed only when a decode from the start
   // agrees: a stream that changes its sample rate is refused, the length becomes what a decode
   // from the start reads, and the start must be reachable by a seek.
-  if (!seek(0) || !measureLength()) {
+  if (samples) samples->clear();
+  if (!seek(0) || !measureLength(samples)) {
     setReason(whyNot, "\"" + name + "\" holds no decodable MPEG audio at one sample rate");
     close();
     return false;
@@ -104,13 +105,14 @@ bool MusicDecoder::open(const char* path, std::string* whyNot) {
   return true;
 }
 
-bool MusicDecoder::measureLength() {
+bool MusicDecoder::measureLength(std::vector<float>* samples) {
   float scratch[2 * 4096];
   int64_t frames = 0;
   uint32_t got;
   do {
     got = read(scratch, 4096);
     frames += got;
+    if (samples) samples->insert(samples->end(), scratch, scratch + 2 * got);
   } while (got == 4096 && !rateChanged_);
   if (rateChanged_ || frames <= 0) return false;
   length_ = frames;
@@ -160,12 +162,13 @@ bool MusicDecoder::seek(int64_t frame) {
 }
 
 bool decodeMusicFile(const char* path, DecodedMusic* out, std::string* whyNot) {
+  // Opening decodes the whole song once to measure it; those samples are the result.
   MusicDecoder decoder;
-  if (!decoder.open(path, whyNot)) return false;
+  if (!decoder.open(path, whyNot, &out->stereo)) {
+    out->stereo.clear();
+    return false;
+  }
   out->sampleRate = decoder.sampleRate();
-  out->stereo.assign(static_cast<size_t>(decoder.lengthFrames()) * 2, 0.0f);
-  uint32_t got = decoder.read(out->stereo.data(), static_cast<uint32_t>(decoder.lengthFrames()));
-  out->stereo.resize(static_cast<size_t>(got) * 2);
   return true;
 }
 

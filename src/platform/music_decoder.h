@@ -30,8 +30,9 @@ class MusicDecoder {
 
   // Reads the file (demo path) into memory, scans and measures it. False with a reason when the
   // file is missing, empty, holds no decodable MPEG audio, changes its sample rate or cannot be
-  // positioned at its start.
-  bool open(const char* path, std::string* whyNot);
+  // positioned at its start. With `samples`, the measuring decode's interleaved stereo frames are
+  // kept there, so a caller that wants the whole song decodes it once.
+  bool open(const char* path, std::string* whyNot, std::vector<float>* samples = nullptr);
   void close();
 
   // Decodes up to `frames` stereo frames (2 floats each) into `out`; returns the frames
@@ -48,7 +49,8 @@ class MusicDecoder {
 
  private:
   // Reads from the start to the end: the length, or false (stream of mixed rates, or empty).
-  bool measureLength();
+  // Appends the frames read to `samples` when given.
+  bool measureLength(std::vector<float>* samples);
 
   mpg123_handle_struct* handle_ = nullptr;
   MemoryFile file_;

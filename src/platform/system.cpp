@@ -17,6 +17,10 @@ static DebugOutputHook debugHook = nullptr;
 
 uint64_t performanceCounter() { return SDL_GetPerformanceCounter(); }
 uint64_t performanceFrequency() { return SDL_GetPerformanceFrequency(); }
+double millisecondsSince(uint64_t startCount) {
+  return 1000.0 * static_cast<double>(performanceCounter() - startCount) /
+         static_cast<double>(performanceFrequency());
+}
 void sleepMs(uint32_t milliseconds) { SDL_Delay(milliseconds); }
 
 void debugOutput(const char* text) {

@@ -15,6 +15,8 @@ namespace platform {
 // differences only.
 uint64_t performanceCounter();
 uint64_t performanceFrequency();
+// Milliseconds from the counter value `startCount` until now.
+double millisecondsSince(uint64_t startCount);
 void sleepMs(uint32_t milliseconds);
 
 // Writes text to the debugger output (standard error, unbuffered), as it is: no newline added.
