@@ -62,7 +62,7 @@ void drawRings(Mask& m, Rng& rng) {
 // Item 1: a spirograph flower. Its copies are drawn lower the larger they grow (offset s for
 // copy s): drawn high and small in the picture, the copies that glow land near the centre.
 void drawFlower(Mask& m) {
-  const Vec2 c{kScreenW * 0.5f, kScreenH * 0.2f};
+  const Vec2 c{kScreenW * 0.5f, kScreenH * 0.25f};  // its glow stays clear of the top edge
   const float R = 7, r = 3, d = 5.2f, scale = 110.0f / (R - r + d);
   std::vector<Vec2> pts;
   for (int k = 0; k <= 6000; ++k) {
