@@ -1,9 +1,10 @@
 // MP3 decoding with libmpg123 from a file held in memory: interleaved stereo 32-bit floats at
 // the file's own sample rate, gapless (encoder delay and padding removed), and seeks exact to
-// the sample. Open scans the file and then decodes it once from the start: the length is what
-// that decode reads, and a file that changes its sample rate or cannot seek back to its start
-// is refused. The whole file is read at open, so reading
-// and seeking never touch the disk (the music player decodes inside the audio callback).
+// the sample (what follows a seek matches a decode from the start to a float's last bits).
+// Open scans the file and then decodes it once from the start: the length is what that decode
+// reads, and a file that changes its sample rate or cannot seek back to its start is refused.
+// The whole file is read at open, so reading and seeking never touch the disk (the music
+// player decodes inside the audio callback).
 // Depends on libmpg123 and platform::openFile.
 #pragma once
 

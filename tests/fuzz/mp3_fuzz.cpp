@@ -1,12 +1,15 @@
 // The MP3 decoder: any file is refused or opens to a stream whose every frame a read from the
 // start delivers (exactly lengthFrames() of them), and seeks to a few places land where asked
-// and give the same samples as that read.
+// and give the same samples as that read. "The same" allows the last bits of a float: after a
+// seek, mpg123's synthesis filter sums in another order than on the way from the start
+// (differences of 2^-26 were seen), far below what any output format can carry.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,8 @@
 #include "platform/music_decoder.h"
 
 namespace {
+
+const float kSameSample = 1e-6f;  // -120 dB of full scale
 
 std::string scratchFile() {
   static std::string name;
@@ -58,8 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::check(decoder.positionFrames() == target, "a seek landed elsewhere");
     uint32_t want = length - target < 256 ? static_cast<uint32_t>(length - target) : 256;
     fuzz::check(decoder.read(chunk, 256) == want, "a read after a seek is short");
-    fuzz::check(std::memcmp(chunk, &linear[2 * target], want * 2 * sizeof(float)) == 0,
-                "samples after a seek differ from the read from the start");
+    for (uint32_t i = 0; i < 2 * want; ++i)
+      fuzz::check(std::fabs(chunk[i] - linear[2 * target + i]) <= kSameSample,
+                  "samples after a seek differ from the read from the start");
   }
   return 0;
 }
