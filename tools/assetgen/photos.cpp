@@ -157,14 +157,18 @@ void render(const Scene& s, Image& img) {
       }
 }
 
-// Finishing like a lens: a gentle vignette and a soft roll-off of highlights.
+// Finishing like a lens: a gentle vignette and a soft roll-off of highlights. The brightest
+// highlight stays below full scale, so the show's beat lifts brighten a sunlit sky instead of
+// clipping it to a flat colour.
+const float kWhitePoint = 0.9f;
+
 void develop(Image& img, float exposure) {
   for (int y = 0; y < img.height; ++y)
     for (int x = 0; x < img.width; ++x) {
       float u = (x + 0.5f) / img.width - 0.5f, v = (y + 0.5f) / img.height - 0.5f;
       float vig = 1 - 0.35f * (u * u + v * v) * 2.2f;
       Color& c = img.at(x, y);
-      auto tone = [&](float k) { return 1 - std::exp(-std::fmax(k, 0.0f) * exposure * vig); };
+      auto tone = [&](float k) { return kWhitePoint * (1 - std::exp(-std::fmax(k, 0.0f) * exposure * vig)); };
       c = rgb(tone(c.r), tone(c.g), tone(c.b));
     }
 }
@@ -433,7 +437,7 @@ bool makePhoto(const std::string& path, int index) {
   Image img(kScreenW, kScreenH);
   static const std::function<Scene()> scenes[10] = {alpineLake, oceanSunset, desertDunes, auroraNight, greenValley,
                                                    mistyRidges, redCanyon,   stormySea,   alienWorld,  tropicalIsland};
-  static const float exposure[10] = {1.6f, 1.5f, 1.5f, 2.0f, 1.5f, 1.5f, 1.6f, 1.7f, 1.6f, 1.5f};
+  static const float exposure[10] = {1.6f, 1.25f, 1.5f, 2.0f, 1.5f, 1.5f, 1.6f, 1.7f, 1.6f, 1.5f};
   render(scenes[index](), img);
   develop(img, exposure[index]);
   return writeJpeg(img, path, 92);

@@ -1,6 +1,8 @@
 // showcheck: measures a captured show (the frame_NNNNNN.png files of `dovrix --capture`).
-//   showcheck DIR [--fps N] [--from SECONDS] [--frames]
+//   showcheck DIR [--fps N] [--from SECONDS] [--sync FILE.dat] [--frames]
 // --fps and --from must match the capture's (defaults 2 and 0): frame i shows FROM + i / N s.
+// --sync names the show's curves: frames where "Postprocessor: fade to white" is above 0 are
+// the intended white flashes, and their clipped pixels do not count.
 // Prints the mean luma, the share of clipped pixels and the change per 1/30 s (the change
 // between two captured frames scaled by 30 / N), then every stretch that breaks the goals:
 // dark (mean luma under 0.05) or still (change under 0.002) for more than 2 s, or any frame
@@ -19,13 +21,15 @@
 #include <stb_image.h>
 
 #include "showcheck.h"
+#include "timeline/controller.h"
+#include "timeline/sync_file.h"
 
 using namespace showcheck;
 
 namespace {
 
 int usage() {
-  fputs("usage: showcheck DIR [--fps N] [--from SECONDS] [--frames]\n", stderr);
+  fputs("usage: showcheck DIR [--fps N] [--from SECONDS] [--sync FILE.dat] [--frames]\n", stderr);
   return 2;
 }
 
@@ -47,6 +51,15 @@ bool listFrames(const std::string& dir, std::vector<std::string>& files) {
   return !files.empty();
 }
 
+// The show's fade to white from a sync file, or null (with a message) when it cannot be read.
+qorFramework::Controller* loadFadeToWhite(const std::string& path, qorFramework::ControllerList& list) {
+  if (!qorFramework::readSyncFile(list, path.c_str())) {
+    fprintf(stderr, "showcheck: cannot read the sync file %s\n", path.c_str());
+    return nullptr;
+  }
+  return qorFramework::findOrCreateController(list, "Postprocessor: fade to white");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,11 +67,14 @@ int main(int argc, char** argv) {
   std::string dir = argv[1];
   double fps = 2, from = 0;
   bool perFrame = false;
+  std::string syncFile;
   for (int i = 2; i < argc; ++i) {
     if (!strcmp(argv[i], "--fps") && i + 1 < argc) {
       fps = atof(argv[++i]);
     } else if (!strcmp(argv[i], "--from") && i + 1 < argc) {
       from = atof(argv[++i]);
+    } else if (!strcmp(argv[i], "--sync") && i + 1 < argc) {
+      syncFile = argv[++i];
     } else if (!strcmp(argv[i], "--frames")) {
       perFrame = true;
     } else {
@@ -66,6 +82,9 @@ int main(int argc, char** argv) {
     }
   }
   if (!(fps > 0)) return usage();
+  qorFramework::ControllerList controllers;
+  qorFramework::Controller* fadeToWhite = nullptr;
+  if (!syncFile.empty() && !(fadeToWhite = loadFadeToWhite(syncFile, controllers))) return 2;
 
   std::vector<std::string> files;
   if (!listFrames(dir, files)) return 2;
@@ -84,6 +103,10 @@ int main(int argc, char** argv) {
     height = h;
     Frame frame;
     frame.seconds = from + double(i) / fps;
+    if (fadeToWhite) {
+      qorFramework::evaluateController(*fadeToWhite, float(frame.seconds));
+      frame.whiteFlash = fadeToWhite->value > 0.0f;
+    }
     measurePixels(rgb, w, h, frame);
     if (i > 0) frame.change = lumaChange(rgb, previous.data(), w * h) * fps / 30.0;
     previous.assign(rgb, rgb + size_t(w) * h * 3);

@@ -51,7 +51,7 @@ std::vector<Stretch> findStretches(const std::vector<Frame>& frames, double fps,
     if (f.seconds >= goals.exemptFrom) return false;
     if (kind == 0) return f.luma < goals.darkLuma;
     if (kind == 1) return !first && f.change < goals.stillChange;
-    return f.clipped > goals.clippedShare;
+    return !f.whiteFlash && f.clipped > goals.clippedShare;
   };
   auto close = [&](int kind, double end) {
     if (begin[kind] < 0) return;

@@ -21,6 +21,7 @@ struct Frame {
   double luma = 0;     // mean Rec. 709 luma
   double clipped = 0;  // share of pixels with a channel at 255 that are not near white
   double change = 0;   // mean absolute luma change from the previous frame, per 1/30 s
+  bool whiteFlash = false;  // the show's fade to white is on: its clipped pixels are the flash's
 };
 
 struct Stretch {
