@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "../tool_usage.h"
 #include "assetgen.h"
 #include "pictures.h"
 
@@ -24,15 +25,8 @@ const char* const kUsage =
     "  --icon           draw the program's icon as a SIZE x SIZE PNG (16 to 1024)\n"
     "  --help, -h       show this help\n";
 
-// One line saying what is wrong, one pointing at the help; exit status 2.
-int refuse(const std::string& what) {
-  fprintf(stderr, "assetgen: %s\nTry 'assetgen --help'.\n", what.c_str());
-  return 2;
-}
-
-// Operands that start with '-' are options mistyped or misplaced, not folder or file names:
-// refusing them keeps the generator from making a folder called "--help".
-bool flagLike(const char* operand) { return operand[0] == '-'; }
+int refuse(const std::string& what) { return toolusage::refuse("assetgen", what); }
+using toolusage::flagLike;
 
 int iconMode(int argc, char** argv) {
   if (argc != 4) return refuse("--icon needs OUT.png and SIZE");
@@ -47,11 +41,7 @@ int iconMode(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
-      fputs(kUsage, stdout);
-      return 0;
-    }
+  if (toolusage::helpAsked(argc, argv, kUsage)) return 0;
   if (argc >= 2 && strcmp(argv[1], "--icon") == 0) return iconMode(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "--contact-sheet") == 0) {
     if (argc != 4) return refuse("--contact-sheet needs RESOURCES_DIR and OUT.png");

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../tool_usage.h"
 #include "app/trace.h"
 #include "timeline/sync_text.h"
 #include "timeline/sync_file.h"
@@ -31,15 +32,8 @@ const char* const kUsage =
     "  eval          the controller's value at each time (seconds), one per line\n"
     "  --help, -h    show this help\n";
 
-// One line saying what is wrong, one pointing at the help; exit status 2.
-int refuse(const std::string& what) {
-  fprintf(stderr, "synctool: %s\nTry 'synctool --help'.\n", what.c_str());
-  return 2;
-}
-
-// A file operand that starts with '-' is an option mistyped or misplaced, never a file to
-// write: "synctool build x.txt --help" must not make a file called "--help".
-bool flagLike(const char* operand) { return operand[0] == '-'; }
+int refuse(const std::string& what) { return toolusage::refuse("synctool", what); }
+using toolusage::flagLike;
 
 bool loadBytes(const char* fileName, std::string& bytes) {
   if (readWholeFile(fileName, bytes)) return true;
@@ -115,11 +109,7 @@ int main(int argc, char** argv) {
   // The engine's warnings (unreadable or unwritable files) go to standard error.
   traceVerbosity = TRACE_WARNING;
   traceSink = 2;
-  for (int i = 1; i < argc; ++i)
-    if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
-      fputs(kUsage, stdout);
-      return 0;
-    }
+  if (toolusage::helpAsked(argc, argv, kUsage)) return 0;
   if (argc < 2) return refuse("no command given (dump, build or eval)");
   const std::string command = argv[1];
   std::vector<char*> operands(argv + 2, argv + argc);
