@@ -176,7 +176,7 @@ bool startDevice(MusicPlayer* p, std::string* whyNot) {
     p->bufferFrames = obtained.samples;
     return true;
   }
-  p->silentBecause = SDL_GetError();
+  p->silentBecause = *SDL_GetError() ? SDL_GetError() : "no audio driver";
   // SDL_AudioInit replaces the running driver and keeps the reference taken above.
   bool dummy = subsystem ? SDL_AudioInit("dummy") == 0 : openAudioSubsystem(true);
   if (dummy && (p->device = openDevice(p, &obtained)) != 0) {

@@ -12,10 +12,11 @@ fail() { echo "FAIL: $*"; echo "--- standard error ---"; cat "$log"; exit 1; }
 export DISPLAY=":$(( 90 + RANDOM % 400 ))"
 Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $pid $xvfb 2>/dev/null; rm -f "$log"' EXIT
+# SIGKILL: SDL turns SIGTERM into a quit event, which the loading screen does not read.
+trap 'kill -9 $pid $xvfb 2>/dev/null; rm -f "$log"' EXIT
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.2; done
 
-SDL_AUDIODRIVER=dummy "$build/dovrix" --width 1000 --height 700 2>"$log" &
+SDL_AUDIODRIVER=dummy "$build/dovrix" --width 1000 --height 700 >/dev/null 2>"$log" &
 pid=$!
 for _ in $(seq 150); do
   grep -q '^INFO (trace): Trace started' "$log" && grep -q 'WARNING (renderWindow)' "$log" && break
