@@ -1,8 +1,10 @@
-# Front end for CMake. `make run` and `make test` do all the set-up on a fresh Debian machine.
+# Front end for CMake. `make run` and `make test` do all the set-up on a fresh Debian machine;
+# elsewhere `make` builds once the packages scripts/install-deps lists are there.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test bench contact-sheet clean fuzz fuzz-replay sanitize
+.PHONY: all deps configure build run test install bench contact-sheet clean fuzz fuzz-replay sanitize
 
 all: build
 
@@ -20,6 +22,10 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The program, synctool, the resources, desktop entry, icon and manual page under PREFIX.
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b; done

@@ -11,6 +11,7 @@
 #include "app/launcher.h"
 #include "app/loading_screen.h"
 #include "app/music_stream.h"
+#include "app/resources.h"
 #include "app/scene.h"
 #include "app/trace.h"
 #include "editor/sync_editor.h"
@@ -82,7 +83,7 @@ int demoMain(int argc, char** argv) {
     return 2;
   }
 
-  platform::changeToFolderBesideExecutable(".\\resources\\");
+  if (!enterResources()) return 1;
   startTrace();
 
   LaunchSettings settings = chooseSettings(line);

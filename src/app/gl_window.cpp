@@ -23,13 +23,19 @@ bool GL_Window::create(const char* newTitle, int32_t newWidth, int32_t newHeight
   if (open) destroy();
 
   platform::WindowDesc desc = {newTitle, newWidth, newHeight, wantFullscreen, newProc};
-  bool obtained = false;
-  handle = platform::createWindow(desc, &obtained);
+  platform::WindowOpened opened;
+  handle = platform::createWindow(desc, &opened);
   if (!handle) {
     trace(TRACE_ERROR, "renderWindow", "unable to create a %d x %d window with an OpenGL context",
           newWidth, newHeight);
     return false;
   }
+  bool obtained = opened.fullscreen;
+  if (wantFullscreen && !obtained)
+    trace(TRACE_WARNING, "renderWindow",
+          "the display refused full screen at %d x %d; playing in a borderless %d x %d window on the %d x %d "
+          "desktop",
+          newWidth, newHeight, opened.clientWidth, opened.clientHeight, opened.screenWidth, opened.screenHeight);
   // Full screen hides the pointer: the display counter goes negative (at most 101 calls).
   if (obtained) {
     for (int calls = 0; calls < 101; ++calls)

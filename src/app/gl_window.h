@@ -23,7 +23,8 @@ class GL_Window {
   virtual ~GL_Window();
 
   // Opens the window with a current GL context, sets the letterboxed viewport and a 45-degree
-  // perspective. A refused display-mode change falls back to a borderless window at (0, 0).
+  // perspective. A refused display-mode change falls back to a borderless window at (0, 0),
+  // with a WARNING naming the mode asked for and the window opened instead.
   // False (with an ERROR trace) when no window or context could be made at all.
   bool create(const char* title, int32_t width, int32_t height, float aspect, bool fullscreen,
               platform::WindowProc proc);

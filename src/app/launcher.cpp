@@ -3,7 +3,8 @@
 // Controls (client pixels, as laid out in the original dialog):
 //   "launch" button (10, 25) 175 x 25, "exit" button (10, 60) 175 x 25,
 //   resolution list (10, 95) 175 wide, "fullscreen" check box (10, 150).
-// The loop runs until "launch", "exit", the close box or Escape; idle frames sleep 10 ms.
+// The loop runs until "launch" (or Return, keypad Enter), "exit", the close box or Escape; idle
+// frames sleep 10 ms.
 #include "app/launcher.h"
 
 #include <SDL.h>
@@ -63,6 +64,7 @@ struct LauncherState {
   int selected = kInitialSelection;
   bool fullscreen = true;
   bool done = false;
+  bool launchKey = false;  // Return or keypad Enter: "launch" with the choices shown
   Pointer pointer;
   LauncherFrame frame = {};
 };
@@ -197,10 +199,13 @@ void handleEvent(LauncherState& state, const SDL_Event& event, uint32_t windowId
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) state.done = true;
       if (event.window.event == SDL_WINDOWEVENT_LEAVE) state.pointer.x = state.pointer.y = -FLT_MAX;
       break;
-    case SDL_KEYDOWN:
-      if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE && (event.key.windowID == windowId || event.key.windowID == 0))
-        state.done = true;
+    case SDL_KEYDOWN: {
+      if (event.key.windowID != windowId && event.key.windowID != 0) break;
+      SDL_Scancode key = event.key.keysym.scancode;
+      if (key == SDL_SCANCODE_ESCAPE) state.done = true;
+      if (key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER) state.launchKey = true;
       break;
+    }
     case SDL_MOUSEMOTION:
       if (event.motion.windowID == windowId) handlePointer(state.pointer, event);
       break;
@@ -313,6 +318,10 @@ void runLoop(LauncherState& state, const LauncherWindow& window, const LauncherH
     if (hooks && hooks->onFrame) hooks->onFrame(state.frame, hooks->user);
     bool hadEvents = pumpEvents(state, window.id);
     if (state.done) break;  // close box, Escape: cancelled stays set
+    if (state.launchKey) {
+      applyLaunch(state);
+      break;
+    }
     Action action = Action::None;
     drawFrame(state, window, &action);
     if (action == Action::Launch) applyLaunch(state);

@@ -38,7 +38,8 @@ struct LauncherHooks {
   void* user;
 };
 
-// Shows the launcher until the viewer launches or leaves ("exit", the close box, Escape).
+// Shows the launcher until the viewer launches ("launch", Return, keypad Enter) or leaves
+// ("exit", the close box, Escape).
 // `hooks` may be null. A window that cannot be opened counts as a cancel (with an ERROR line).
 LaunchSettings runLauncher(const LauncherHooks* hooks = nullptr);
 

@@ -13,6 +13,8 @@ void openMusicStream(MusicStream& music, const char* fileName) {
   music.stream = platform::openMusic(fileName, &why);
   music.spectrumEnabled = music.stream != nullptr;
   if (!music.stream) trace(TRACE_WARNING, "music", "no music, the demo runs silently: %s", why.c_str());
+  else if (const char* silent = platform::musicSilentReason(music.stream))
+    trace(TRACE_WARNING, "music", "no sound device (%s); the music is silent, the show keeps its time", silent);
 }
 
 static platform::MusicPlayer* streamOf(MusicStream* music) { return music ? music->stream : nullptr; }

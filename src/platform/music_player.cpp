@@ -5,6 +5,7 @@
 #include "platform/music_player.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <cstring>
 
@@ -49,6 +50,7 @@ struct MusicPlayer {
   uint32_t underruns = 0;
 
   // Main thread only.
+  std::string silentBecause;  // why the dummy driver stands in for a sound card; empty if not
   float window[kSpectrumWindow];
   float spectrum[kSpectrumBins];
 };
@@ -145,15 +147,36 @@ SDL_AudioDeviceID openDevice(MusicPlayer* p, SDL_AudioSpec* obtained) {
   return SDL_OpenAudioDevice(nullptr, 0, &wanted, obtained, 0);
 }
 
+// libasound prints every failed look-up of a card or device name on standard error (a page of
+// "ALSA lib conf.c:..." lines on a machine without a sound card) before SDL sees the failure,
+// which the player reports in one line instead. Its error handler is process-wide, so setting
+// it in the library SDL loads later (the same soname, the same copy) silences those lines.
+// The library stays loaded (SDL holds it too); without it there is nothing to silence.
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void silenceAlsaErrors() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+  if (!library) return;
+  using SetHandler = int (*)(void (*)(const char*, int, const char*, int, const char*, ...));
+  auto setHandler = reinterpret_cast<SetHandler>(dlsym(library, "snd_lib_error_set_handler"));
+  if (setHandler) setHandler(ignoreAlsaError);
+}
+
 // Opens the device on the configured driver, else on the dummy driver (no sound card) so the
-// position clock still runs. Holds one reference on SDL's audio subsystem when it succeeds.
+// position clock still runs, noting why in `silentBecause`. Holds one reference on SDL's audio
+// subsystem when it succeeds.
 bool startDevice(MusicPlayer* p, std::string* whyNot) {
   SDL_AudioSpec obtained;
+  silenceAlsaErrors();
   bool subsystem = openAudioSubsystem(false);
   if (subsystem && (p->device = openDevice(p, &obtained)) != 0) {
     p->bufferFrames = obtained.samples;
     return true;
   }
+  p->silentBecause = *SDL_GetError() ? SDL_GetError() : "no audio driver";
   // SDL_AudioInit replaces the running driver and keeps the reference taken above.
   bool dummy = subsystem ? SDL_AudioInit("dummy") == 0 : openAudioSubsystem(true);
   if (dummy && (p->device = openDevice(p, &obtained)) != 0) {
@@ -254,6 +277,10 @@ const float* fetchSpectrum(MusicPlayer* p) {
   SDL_UnlockAudioDevice(p->device);
   p->analyser.analyse(p->window, kSpectrumWindow, kSpectrumWindow, p->spectrum);
   return p->spectrum;
+}
+
+const char* musicSilentReason(MusicPlayer* p) {
+  return p && !p->silentBecause.empty() ? p->silentBecause.c_str() : nullptr;
 }
 
 uint32_t musicUnderruns(MusicPlayer* p) {

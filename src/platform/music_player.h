@@ -41,6 +41,10 @@ uint32_t musicLengthMs(MusicPlayer* player);
 // belongs to the player and stays valid until the next fetch or close. Null for no player.
 const float* fetchSpectrum(MusicPlayer* player);
 
+// Why the dummy driver plays in place of a sound card (SDL's reason for refusing the real
+// device), or null when the music is heard (or the dummy driver was asked for).
+const char* musicSilentReason(MusicPlayer* player);
+
 // Callbacks that could not fill their buffer while the song was playing (decoding errors).
 uint32_t musicUnderruns(MusicPlayer* player);
 

@@ -119,10 +119,12 @@ std::string executableFolder() {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-bool changeToFolderBesideExecutable(const char* name) {
-  std::string folder = executableFolder() + "/" + nativePath(name);
-  return chdir(folder.c_str()) == 0;
+bool folderExists(const char* nativeFolder) {
+  struct stat st;
+  return stat(nativeFolder, &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+bool changeDirectory(const char* nativeFolder) { return chdir(nativeFolder) == 0; }
 
 UtcTime currentUtcTime() {
   time_t now = time(nullptr);

@@ -59,10 +59,13 @@ int processId();
 FILE* openPipe(const char* command);
 int closePipe(FILE* pipe);
 
-// Changes the working directory to the folder `name` beside the running executable.
-bool changeToFolderBesideExecutable(const char* name);
-// Folder of the running executable, without a trailing separator.
+// Real folder of the running executable (from /proc/self/exe, symbolic links resolved), without
+// a trailing separator; "." when it cannot be read.
 std::string executableFolder();
+// These two take native paths as they are (no separator translation): the folders they get
+// come from executableFolder.
+bool folderExists(const char* nativeFolder);
+bool changeDirectory(const char* nativeFolder);
 
 // Current UTC date and time (the editor's snapshot names).
 struct UtcTime {

@@ -120,8 +120,8 @@ static bool enterFullscreen(SDL_Window* sdl, int width, int height) {
   return ok;
 }
 
-Window* createWindow(const WindowDesc& desc, bool* fullscreenObtained) {
-  *fullscreenObtained = false;
+Window* createWindow(const WindowDesc& desc, WindowOpened* opened) {
+  *opened = WindowOpened();
   if (!initVideo()) return nullptr;
   requestContextAttributes();
 
@@ -158,7 +158,13 @@ Window* createWindow(const WindowDesc& desc, bool* fullscreenObtained) {
   currentWindow = window;
   memset(keyStates, 0, sizeof(keyStates));
   mouseButtons = 0;
-  *fullscreenObtained = fullscreen;
+  opened->fullscreen = fullscreen;
+  SDL_GL_GetDrawableSize(sdl, &opened->clientWidth, &opened->clientHeight);
+  SDL_DisplayMode mode;
+  if (SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(sdl), &mode) == 0) {
+    opened->screenWidth = mode.w;
+    opened->screenHeight = mode.h;
+  }
   return window;
 }
 

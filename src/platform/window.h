@@ -22,11 +22,18 @@ struct WindowDesc {
   WindowProc proc;
 };
 
+// What createWindow obtained. When a full-screen request was refused, the window is
+// borderless at (0, 0) with the requested client size on the unchanged desktop.
+struct WindowOpened {
+  bool fullscreen = false;                // the display mode really changed to the request
+  int clientWidth = 0, clientHeight = 0;  // the window's drawable size in pixels
+  int screenWidth = 0, screenHeight = 0;  // the display mode in effect afterwards
+};
+
 // Creates the window with an OpenGL 2.1+ compatibility context (double-buffered, RGBA 8-8-8-8,
-// 24-bit depth) and makes the context current. `fullscreenObtained` tells whether the display
-// mode really changed; when it did not, the window is borderless at (0, 0) with the requested
-// client size. Returns null when SDL cannot make a window or context.
-Window* createWindow(const WindowDesc& desc, bool* fullscreenObtained);
+// 24-bit depth) and makes the context current; `opened` says what was obtained. Returns null
+// when SDL cannot make a window or context.
+Window* createWindow(const WindowDesc& desc, WindowOpened* opened);
 // Restores the desktop mode, deletes the context and the window.
 void destroyWindow(Window* window);
 

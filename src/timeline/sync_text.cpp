@@ -4,12 +4,14 @@
 #include <strings.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cinttypes>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace qorFramework {
 
@@ -186,8 +188,8 @@ bool parseKeyLine(const std::vector<Token>& tokens, int line, SyncRecord& record
                     "unknown shape '" + tokens[3].text + "' (" + modeList(kShapes) + " or a number)");
     }
     if (!(key.time > record.keys.back().time))
-      notes.push_back("line " + std::to_string(line) + ": time " + tokens[0].text +
-                      " is not after the previous key's; the demo drops or reorders this key");
+      notes.push_back({line, "time " + tokens[0].text +
+                                 " is not after the previous key's; the demo drops or reorders this key"});
     record.modes.push_back(mode);
   }
   record.keys.push_back(key);
@@ -220,12 +222,10 @@ std::string formatSyncFloat(float value) {
     snprintf(text, sizeof(text), "bits:%08" PRIx32, bits);
     return text;
   }
-  for (int precision = 1; precision <= 9; ++precision) {
-    snprintf(text, sizeof(text), "%.*g", precision, double(value));
-    float back = strtof(text, nullptr);
-    if (std::memcmp(&back, &value, 4) == 0) break;
-  }
-  return text;  // "%.9g" always reads back exactly
+  // The shortest digits that read back to the same float, in fixed or exponent notation,
+  // whichever is shorter (fixed on a tie).
+  std::to_chars_result end = std::to_chars(text, text + sizeof(text), value);
+  return std::string(text, end.ptr);
 }
 
 bool parseSyncFloat(const std::string& token, float& value) {
@@ -272,6 +272,7 @@ std::string writeSyncText(const std::vector<SyncRecord>& records, const std::str
 bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, SyncTextError& error,
                    SyncTextNotes& notes) {
   records.clear();
+  std::map<std::string, int> firstLines;  // controller name -> line that first named it
   int lineNumber = 0;
   size_t start = 0;
   while (start < text.size()) {
@@ -293,6 +294,13 @@ bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, Sy
         return fail(error, lineNumber,
                     "the name is " + std::to_string(tokens[1].text.size()) + " bytes long; at most " +
                         std::to_string(qorFramework::kMaxSyncNameLength - 1) + " fit");
+      auto earlier = firstLines.find(tokens[1].text);
+      if (earlier != firstLines.end())
+        notes.push_back({lineNumber, "controller " + quoteName(tokens[1].text) + " is already on line " +
+                                         std::to_string(earlier->second) +
+                                         "; the demo keeps only the keys of the last one"});
+      else
+        firstLines[tokens[1].text] = lineNumber;
       records.emplace_back();
       records.back().name = tokens[1].text;
       continue;

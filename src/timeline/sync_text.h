@@ -18,20 +18,23 @@
 
 namespace qorFramework {
 
-// Shortest text that reads back to the same float bits ("0.1", "2.5", "-0", "inf"); a NaN other
-// than the plain quiet ones prints as "bits:7fc00001".
+// Shortest text that reads back to the same float bits, plain decimals where those are no
+// longer ("0.1", "2.5", "30", "110", "-0", "inf", "1e+20"); a NaN other than the plain quiet ones
+// prints as "bits:7fc00001".
 std::string formatSyncFloat(float value);
 // Reads formatSyncFloat's output and any C float literal; false when the token is not a float.
 bool parseSyncFloat(const std::string& token, float& value);
 
 std::string writeSyncText(const std::vector<SyncRecord>& records, const std::string& source);
 
+// A message about one line of a text: the error that stops a build, or a note that does not.
+// Shown as "FILE:LINE: what" (notes as "FILE:LINE: note: what").
 struct SyncTextError {
   int line = 0;
   std::string what;
 };
-// Notes that do not stop the build (keys out of time order), one "line N: ..." text each.
-using SyncTextNotes = std::vector<std::string>;
+// Notes that do not stop the build: keys out of time order, a controller name given twice.
+using SyncTextNotes = std::vector<SyncTextError>;
 
 bool parseSyncText(const std::string& text, std::vector<SyncRecord>& records, SyncTextError& error,
                    SyncTextNotes& notes);

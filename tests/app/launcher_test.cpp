@@ -159,6 +159,25 @@ TEST(Launcher, ChoosingFromListAndUntickingGivesWindowed640x480) {
   EXPECT_FALSE(script.frames[20].listOpen);  // choosing closed the list
 }
 
+TEST(Launcher, ReturnAndKeypadEnterLaunchWithTheChoicesShown) {
+  {
+    Script script;
+    script.click(3, kBoxX, kBoxY);
+    script.at(10, [](const LauncherFrame& f) { pushKey(f.windowId, SDL_SCANCODE_RETURN, true); });
+    LaunchSettings settings = script.run();
+    EXPECT_FALSE(settings.cancelled);
+    EXPECT_EQ(settings.width, 1680);
+    EXPECT_FALSE(settings.fullscreen);
+  }
+  {
+    Script script;
+    script.at(3, [](const LauncherFrame& f) { pushKey(f.windowId, SDL_SCANCODE_KP_ENTER, true); });
+    LaunchSettings settings = script.run();
+    EXPECT_FALSE(settings.cancelled);
+    EXPECT_TRUE(settings.fullscreen);
+  }
+}
+
 TEST(Launcher, ListOffersTheSevenSizesWithinTheWindow) {
   Script script;
   script.click(3, kListX, kListY);

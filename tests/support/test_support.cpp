@@ -81,8 +81,8 @@ std::vector<GLint> currentViewport() {
 
 platform::Window* createTestWindow(int width, int height) {
   platform::WindowDesc desc = {"test", width, height, false, nullptr};
-  bool fullscreen = false;
-  return platform::createWindow(desc, &fullscreen);
+  platform::WindowOpened opened;
+  return platform::createWindow(desc, &opened);
 }
 
 void GLTest::SetUp() {

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -114,6 +116,52 @@ TEST(SyncTool, DumpIsReadable) {
   EXPECT_NE(text.find("bits:7fc00123"), std::string::npos);
   EXPECT_NE(text.find(" 9 "), std::string::npos);  // raw mode number
   EXPECT_NE(text.find("controller \"ab\\x00cd\""), std::string::npos);
+}
+
+// Values an author types: whole numbers print as themselves, not "3e+01".
+TEST(SyncTool, DumpPrintsPlainShortestDecimalsThatReadBackToTheSameBits) {
+  ScratchDir dir;
+  const float values[] = {0.0f, 30.0f, 110.0f, 0.3f, 1e20f, 1.5e-7f, 16777216.0f, 3.4028235e38f, 123.456f};
+  std::string file = u32(1) + u32(5) + "A: x" + '\0' + u32(uint32_t(std::size(values)));
+  for (size_t i = 0; i < std::size(values); ++i) {
+    file += f32(float(i)) + f32(values[i]);
+    if (i > 0) file += u32(1) + u32(1);
+  }
+  writeFile("values.dat", file);
+  ToolRun dumped = synctool("dump values.dat");
+  ASSERT_EQ(dumped.status, 0) << dumped.err;
+  for (const char* plain : {" 30 ", " 110 ", " 0.3 ", " 1e+20 ", " 1.5e-07 ", " 16777216 ", " 123.456 "})
+    EXPECT_NE(dumped.out.find(plain), std::string::npos) << plain << " in\n" << dumped.out;
+  writeFile("values.txt", dumped.out);
+  ASSERT_EQ(synctool("build values.txt again.dat").status, 0);
+  EXPECT_EQ(readFile("again.dat"), file);
+}
+
+// Notes share the errors' FILE:LINE: form; a name given twice is one of them.
+TEST(SyncTool, NotesNameTheirLine) {
+  ScratchDir dir;
+  writeFile("show.txt", "controller \"A: x\"\n  0 0\n  0 1\ncontroller \"A: x\"\n  0 1\n");
+  ToolRun built = synctool("build show.txt show.dat");
+  EXPECT_EQ(built.status, 0);
+  EXPECT_NE(built.err.find("show.txt:3: note: time 0 is not after"), std::string::npos) << built.err;
+  EXPECT_NE(built.err.find("show.txt:4: note: controller \"A: x\" is already on line 1"), std::string::npos)
+      << built.err;
+}
+
+// --help anywhere answers on standard output; an operand that looks like an option is refused
+// in two lines (what, and the hint) and never becomes a file.
+TEST(SyncTool, HelpAndFlagLikeOperands) {
+  ScratchDir dir;
+  writeFile("show.txt", "controller \"A: x\"\n  0 1\n");
+  ToolRun help = synctool("build show.txt --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: synctool dump FILE.dat\n", 0), 0u) << help.out;
+  ToolRun refused = synctool("build show.txt --out.dat");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err, "synctool: unknown option '--out.dat'\nTry 'synctool --help'.\n");
+  EXPECT_EQ(synctool("dump").status, 2);
+  EXPECT_FALSE(std::filesystem::exists("--out.dat"));
+  EXPECT_FALSE(std::filesystem::exists("--help"));
 }
 
 TEST(SyncTool, HandWrittenTextBuildsTheFile) {

@@ -12,4 +12,7 @@ bool generatePictures(const std::string& resources);
 bool generateModel(const std::string& resources);
 bool generateMusic(const std::string& resources);
 
+// The program's icon as a SIZE x SIZE RGBA PNG (transparent outside its rounded square).
+bool writeIcon(const std::string& path, int size);
+
 }  // namespace assetgen

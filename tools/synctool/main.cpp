@@ -4,12 +4,15 @@
 //                                        writes the binary file from the text (nothing on error);
 //                                        --keep-newer leaves a FILE.dat newer than FILE.txt
 //   synctool eval FILE.dat "NAME" T...   the controller's value at each time T (seconds)
-// Exit status 0 on success, 1 on a bad file or text, 2 on wrong usage.
+//   synctool --help                      the usage above
+// Exit status 0 on success, 1 on a bad file or text, 2 on wrong usage (one line and a hint).
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "../tool_usage.h"
 #include "app/trace.h"
 #include "timeline/sync_text.h"
 #include "timeline/sync_file.h"
@@ -18,14 +21,19 @@ using namespace qorFramework;
 
 namespace {
 
-int usage() {
-  fputs(
-      "usage: synctool dump FILE.dat\n"
-      "       synctool build FILE.txt FILE.dat [--keep-newer]\n"
-      "       synctool eval FILE.dat \"NAME\" SECONDS...\n",
-      stderr);
-  return 2;
-}
+const char* const kUsage =
+    "usage: synctool dump FILE.dat\n"
+    "       synctool build FILE.txt FILE.dat [--keep-newer]\n"
+    "       synctool eval FILE.dat \"NAME\" SECONDS...\n"
+    "\n"
+    "  dump          print the sync file as text\n"
+    "  build         write the binary file from the text (nothing written on an error);\n"
+    "                --keep-newer leaves a FILE.dat newer than FILE.txt as it is\n"
+    "  eval          the controller's value at each time (seconds), one per line\n"
+    "  --help, -h    show this help\n";
+
+int refuse(const std::string& what) { return toolusage::refuse("synctool", what); }
+using toolusage::flagLike;
 
 bool loadBytes(const char* fileName, std::string& bytes) {
   if (readWholeFile(fileName, bytes)) return true;
@@ -59,7 +67,7 @@ int build(const char* textName, const char* fileName, bool keepNewer) {
   SyncTextError error;
   SyncTextNotes notes;
   bool parsed = parseSyncText(text, records, error, notes);
-  for (const std::string& note : notes) fprintf(stderr, "%s: note: %s\n", textName, note.c_str());
+  for (const SyncTextError& note : notes) fprintf(stderr, "%s:%d: note: %s\n", textName, note.line, note.what.c_str());
   if (!parsed) {
     fprintf(stderr, "%s:%d: %s\n", textName, error.line, error.what.c_str());
     return 1;
@@ -101,12 +109,36 @@ int main(int argc, char** argv) {
   // The engine's warnings (unreadable or unwritable files) go to standard error.
   traceVerbosity = TRACE_WARNING;
   traceSink = 2;
-  if (argc < 2) return usage();
-  const char* command = argv[1];
-  if (strcmp(command, "dump") == 0 && argc == 3) return dump(argv[2]);
-  if (strcmp(command, "build") == 0 && argc == 4) return build(argv[2], argv[3], false);
-  if (strcmp(command, "build") == 0 && argc == 5 && strcmp(argv[4], "--keep-newer") == 0)
-    return build(argv[2], argv[3], true);
-  if (strcmp(command, "eval") == 0 && argc >= 4) return eval(argv[2], argv[3], argc - 4, argv + 4);
-  return usage();
+  if (toolusage::helpAsked(argc, argv, kUsage)) return 0;
+  if (argc < 2) return refuse("no command given (dump, build or eval)");
+  const std::string command = argv[1];
+  std::vector<char*> operands(argv + 2, argv + argc);
+  bool keepNewer = false;
+  if (command == "build" && !operands.empty() && strcmp(operands.back(), "--keep-newer") == 0) {
+    keepNewer = true;
+    operands.pop_back();
+  }
+  // Every file operand; eval's times may be negative numbers and are checked as times.
+  size_t files = command == "eval" ? std::min<size_t>(operands.size(), 1) : operands.size();
+  for (size_t i = 0; i < files; ++i)
+    if (flagLike(operands[i])) return refuse(std::string("unknown option '") + operands[i] + "'");
+
+  if (command == "dump") {
+    if (operands.size() != 1) return refuse("dump needs one FILE.dat");
+    return dump(operands[0]);
+  }
+  if (command == "build") {
+    if (operands.size() != 2) return refuse("build needs FILE.txt and FILE.dat");
+    return build(operands[0], operands[1], keepNewer);
+  }
+  if (command == "eval") {
+    if (operands.size() < 2) return refuse("eval needs FILE.dat and a controller \"NAME\"");
+    float ignored;
+    for (size_t i = 2; i < operands.size(); ++i)
+      if (flagLike(operands[i]) && !parseSyncFloat(operands[i], ignored))
+        return refuse(std::string("unknown option '") + operands[i] + "'");
+    return eval(operands[0], operands[1], int(operands.size() - 2), operands.data() + 2);
+  }
+  if (flagLike(argv[1])) return refuse("unknown option '" + command + "'");
+  return refuse("unknown command '" + command + "' (dump, build or eval)");
 }
