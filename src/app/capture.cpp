@@ -231,11 +231,7 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
       double waitedMs = writer.queueWindow(index);
       addCpuPass("readback", platform::millisecondsSince(readStart) - waitedMs);
       addCpuPass("waiting for encoding", waitedMs);
-      if (writer.failed()) {
-        progress.breakLine();
-        trace(TRACE_WARNING, "capture", "cannot write frame %d", writer.failedIndex());
-        ok = false;
-      }
+      ok = !writer.failed();
     }
     platform::swapBuffers(window);
     if (benchmark) benchmark->endFrame(seconds);
@@ -244,8 +240,11 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
     progress.update(frames);
   }
   progress.breakLine();
+  int failedFrame = -1;
   if (sink.writes() && !writer.end()) {
-    if (ok) trace(TRACE_WARNING, "capture", "cannot write frame %d", writer.failedIndex());
+    failedFrame = writer.failedIndex();
+    // A video's encoder says what went wrong itself, with ffmpeg's own words.
+    if (!sink.video) trace(TRACE_WARNING, "capture", "cannot write frame %d", failedFrame);
     ok = false;
   }
   if (sink.video) ok = sink.video->finish(ok) && ok;
@@ -253,8 +252,9 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
   char summary[512];
   double spent = progress.spentSeconds();
   if (!ok) {
-    snprintf(summary, sizeof(summary), "capture: failed at %.2f s of the show (frame %d of %d)\n", lastSeconds,
-             frames, total);
+    int at = failedFrame >= 0 ? failedFrame : std::max(0, frames - 1);
+    snprintf(summary, sizeof(summary), "capture: failed at frame %d of %d (%.2f s of the show)\n", at + 1, total,
+             line.fromSeconds + at / line.fps);
   } else if (stopped) {
     const std::string& kept = sink.video ? line.videoFile : line.captureDir;
     snprintf(summary, sizeof(summary), "capture: stopped at %.2f s of the show (frame %d of %d)%s%s%s\n",

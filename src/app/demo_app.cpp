@@ -214,6 +214,9 @@ void runMainLoop(DemoApp& app, platform::Window* window) {
     if (app.appState != kStateRunning && app.appState != kStateHalted) continue;
 
     tMs = demoMilliseconds(app.clock);
+    // Past the end: nothing more is drawn, the check at the top ends the loop (or the editor
+    // holds). A span can end while layers are still scheduled.
+    if (tMs > endMs && !app.editor) continue;
     if (app.appState != kStateHalted && app.controllers) {
       if (platform::isKeyDown(platform::VK_RETURN)) showLatency(app, tMs);
       evaluateAllControllers(*app.controllers, static_cast<float>(tMs / 1000.0));

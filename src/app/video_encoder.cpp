@@ -144,10 +144,8 @@ bool VideoEncoder::finish(bool keep) {
   pipe = nullptr;
   bool finished = status == 0 && !broken && platform::fileExists(partialFile.c_str());
   bool kept = keep && finished && platform::replaceFile(partialFile.c_str(), file.c_str());
-  if (keep && !kept) {
-    if (status == 0 && !broken)
-      trace(TRACE_WARNING, "capture", "cannot rename the finished video to %s", file.c_str());
-    else if (status > 0)
+  if (!finished) {
+    if (status > 0)
       trace(TRACE_WARNING, "capture", "ffmpeg failed (exit status %d); %s was not written", status, file.c_str());
     else if (status < 0)
       trace(TRACE_WARNING, "capture", "ffmpeg was stopped by a signal; %s was not written", file.c_str());
@@ -156,6 +154,8 @@ bool VideoEncoder::finish(bool keep) {
     std::string log;
     platform::readWholeFile(logFile.c_str(), &log);
     for (const std::string& line : lastLines(log, 5)) trace(TRACE_WARNING, "capture", "ffmpeg: %s", line.c_str());
+  } else if (keep && !kept) {
+    trace(TRACE_WARNING, "capture", "cannot rename the finished video to %s", file.c_str());
   }
   if (!kept) platform::deleteFile(partialFile.c_str());
   platform::deleteFile(logFile.c_str());

@@ -38,9 +38,10 @@ class VideoEncoder {
   bool open(const VideoSettings& settings);
   // One frame of width x height x 3 bytes; false once ffmpeg takes no more (it has gone).
   bool write(const unsigned char* rgb, size_t bytes);
-  // Ends ffmpeg's input and waits for it. `keep` false (the capture failed): the video is
-  // discarded. True when ffmpeg finished the file and it has its final name; otherwise WARNINGs
-  // say why with ffmpeg's last lines, and the partial file is deleted.
+  // Ends ffmpeg's input and waits for it. True when ffmpeg finished the file and it has its
+  // final name. When ffmpeg failed, WARNINGs say so with its last lines; `keep` false (the
+  // capture failed for its own reasons) discards a finished video. Either way nothing partial
+  // is left.
   bool finish(bool keep = true);
 
  private:
