@@ -16,32 +16,47 @@
 #include "app/benchmark.h"
 #include "app/frame_writer.h"
 #include "app/trace.h"
+#include "app/video_encoder.h"
 #include "editor/sync_editor.h"
 #include "gfx/screen_quad.h"
 #include "platform/gl.h"
 #include "platform/music_decoder.h"
 #include "platform/music_spectrum.h"
+#include "platform/process.h"
 #include "platform/system.h"
 
 namespace qorFramework {
 
-// Where frames go: numbered PNG files or an ffmpeg pipe.
-struct FrameSink {
-  std::string folder;
-  FILE* pipe = nullptr;
-  int width = 0, height = 0;
-};
-
-static std::string shellQuote(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
+std::string formatDuration(double seconds) {
+  long whole = std::lround(std::max(0.0, seconds));
+  char text[48];
+  if (whole < 60) snprintf(text, sizeof(text), "%ld s", whole);
+  else if (whole < 3600) snprintf(text, sizeof(text), "%ld min %ld s", whole / 60, whole % 60);
+  else snprintf(text, sizeof(text), "%ld h %ld min", whole / 3600, whole / 60 % 60);
+  return text;
 }
 
-static bool openSink(FrameSink& sink, const CommandLine& line, int width, int height, double toSeconds) {
+std::string formatCaptureProgress(int done, int total, double spentSeconds) {
+  double left = done > 0 ? spentSeconds / done * std::max(0, total - done) : 0.0;
+  char text[96];
+  snprintf(text, sizeof(text), "frame %d of %d (%d %%), %s left", done, total,
+           total > 0 ? static_cast<int>(100.0 * done / total) : 0, formatDuration(left).c_str());
+  return text;
+}
+
+namespace {
+
+// Where frames go: numbered PNG files or the video encoder (neither for a benchmark alone).
+struct FrameSink {
+  std::string folder;
+  std::unique_ptr<VideoEncoder> video;
+  int width = 0, height = 0;
+  bool writes() const { return video || !folder.empty(); }
+};
+
+bool openSink(FrameSink& sink, const CommandLine& line, int width, int height, double toSeconds) {
   sink.width = width;
   sink.height = height;
-  if (line.captureDir.empty() && line.videoFile.empty()) return true;  // a benchmark alone
   if (!line.captureDir.empty()) {
     sink.folder = line.captureDir;
     // Fast deflate and no per-row filter search: frames are intermediate files, and the writer's
@@ -55,36 +70,26 @@ static bool openSink(FrameSink& sink, const CommandLine& line, int width, int he
     }
     return true;
   }
-  char size[64], timing[128];
-  snprintf(size, sizeof(size), "%dx%d", width, height);
-  snprintf(timing, sizeof(timing), "-framerate %g -i - -ss %.3f -t %.3f", line.fps, line.fromSeconds,
-           toSeconds - line.fromSeconds + 1.0 / line.fps);
-  std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 -s ";
-  command += std::string(size) + " " + timing;
-  bool withMusic = platform::fileExists("flash.mp3");
-  if (withMusic) command += " -i flash.mp3 -map 0:v -map 1:a -c:a aac -b:a 192k -shortest";
-  command += " -c:v libx264 -preset medium -crf 18 -pix_fmt yuv420p " + shellQuote(line.videoFile);
-  sink.pipe = platform::openPipe(command.c_str());
-  if (!sink.pipe) trace(TRACE_WARNING, "capture", "cannot start ffmpeg");
-  return sink.pipe != nullptr;
+  if (line.videoFile.empty()) return true;
+  VideoSettings settings;
+  settings.file = line.videoFile;
+  settings.width = width;
+  settings.height = height;
+  settings.fps = line.fps;
+  settings.fromSeconds = line.fromSeconds;
+  settings.toSeconds = toSeconds;
+  settings.crf = line.crf;
+  if (platform::fileExists("flash.mp3")) settings.musicFile = "flash.mp3";
+  sink.video = std::make_unique<VideoEncoder>();
+  return sink.video->open(settings);
 }
 
-static bool writeFrame(const FrameSink& sink, int index, const std::vector<unsigned char>& rgb) {
-  if (sink.pipe) return fwrite(rgb.data(), 1, rgb.size(), sink.pipe) == rgb.size();
+bool writeFrame(const FrameSink& sink, int index, const std::vector<unsigned char>& rgb) {
+  if (sink.video) return sink.video->write(rgb.data(), rgb.size());
   char name[32];
   snprintf(name, sizeof(name), "/frame_%06d.png", index);
   std::string path = sink.folder + name;
   return stbi_write_png(path.c_str(), sink.width, sink.height, 3, rgb.data(), sink.width * 3) != 0;
-}
-
-static bool sinkWrites(const FrameSink& sink) { return sink.pipe || !sink.folder.empty(); }
-
-static bool closeSink(FrameSink& sink) {
-  if (!sink.pipe) return true;
-  int status = platform::closePipe(sink.pipe);
-  sink.pipe = nullptr;
-  if (status != 0) trace(TRACE_WARNING, "capture", "ffmpeg ended with status %d", status);
-  return status == 0;
 }
 
 // The music as the spectrum sees it: mono, at the file's rate. Empty when there is no music.
@@ -93,7 +98,7 @@ struct CaptureMusic {
   int sampleRate = 0;
 };
 
-static CaptureMusic decodeCaptureMusic() {
+CaptureMusic decodeCaptureMusic() {
   CaptureMusic music;
   platform::DecodedMusic decoded;
   std::string why;
@@ -107,7 +112,7 @@ static CaptureMusic decodeCaptureMusic() {
 }
 
 // Messages still count while capturing: Escape or a close ends the capture early.
-static bool quitRequested() {
+bool quitRequested() {
   platform::Message message;
   while (platform::peekMessage(&message)) {
     if (message.message == platform::WM_QUIT) return true;
@@ -116,14 +121,50 @@ static bool quitRequested() {
   return false;
 }
 
-// "capture: frame 120 at 2.00 s (14.2 frames a second)" on the debugger output.
-static void reportProgress(const char* what, int count, double seconds, int frames, uint64_t startCount) {
-  double spent = platform::millisecondsSince(startCount) / 1000.0;
-  char progress[128];
-  snprintf(progress, sizeof(progress), "capture: %s %d at %.2f s (%.1f frames a second)\n", what, count,
-           seconds, spent > 0.0 ? frames / spent : 0.0);
-  platform::debugOutput(progress);
+// The progress line on standard error, at the first frame and then about once a second of wall
+// time. On a terminal it is one line rewritten in place (padded over a longer previous one);
+// breakLine ends it before any other text is written.
+class ProgressLine {
+ public:
+  explicit ProgressLine(int totalFrames)
+      : total(totalFrames), terminal(platform::standardErrorIsTerminal()), start(platform::performanceCounter()) {}
+  void update(int done) {
+    double ms = platform::millisecondsSince(start);
+    if (done > 1 && done < total && ms - lastReportMs < 1000.0) return;
+    lastReportMs = ms;
+    std::string text = "capture: " + formatCaptureProgress(done, total, ms / 1000.0);
+    if (terminal) {
+      size_t length = text.size();
+      if (length < lastLength) text.append(lastLength - length, ' ');
+      lastLength = length;
+      platform::debugOutput(("\r" + text).c_str());
+      open = true;
+    } else {
+      platform::debugOutput((text + "\n").c_str());
+    }
+  }
+  void breakLine() {
+    if (open) platform::debugOutput("\n");
+    open = false;
+    lastLength = 0;
+  }
+  double spentSeconds() const { return platform::millisecondsSince(start) / 1000.0; }
+
+ private:
+  int total;
+  bool terminal;
+  uint64_t start;
+  double lastReportMs = 0.0;
+  size_t lastLength = 0;
+  bool open = false;
+};
+
+// The frames from..to at fps, both ends included (the loop's own test, with its tolerance).
+int framesInSpan(double fromSeconds, double toSeconds, double fps) {
+  return static_cast<int>(std::floor((toSeconds - fromSeconds) * fps + 1e-9)) + 1;
 }
+
+}  // namespace
 
 bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line) {
   if (app.appState != kStateLoaded) return false;
@@ -143,7 +184,7 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
   bool ok = openSink(sink, line, width, height, toSeconds);
   // Frames are encoded on the writer's thread while the next one renders.
   FrameWriter writer;
-  if (ok && sinkWrites(sink))
+  if (ok && sink.writes())
     writer.begin(width, height, [&sink](int index, const std::vector<unsigned char>& rgb) {
       return writeFrame(sink, index, rgb);
     });
@@ -153,12 +194,19 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
     benchmark = std::make_unique<BenchmarkRecorder>();
     benchmark->begin(width, height);
   }
-  uint64_t startCount = platform::performanceCounter();
+  int total = framesInSpan(line.fromSeconds, toSeconds, line.fps);
+  ProgressLine progress(total);
   int frames = 0;
+  double lastSeconds = line.fromSeconds;  // the demo time of the last frame drawn
+  bool stopped = false;
 
   for (int index = 0; ok; ++index) {
     double seconds = line.fromSeconds + index / line.fps;
-    if (seconds > toSeconds + 1e-9 || quitRequested()) break;
+    if (seconds > toSeconds + 1e-9) break;
+    if (quitRequested()) {
+      stopped = true;
+      break;
+    }
     DemoClock& c = app.clock;
     c.playedSeconds = static_cast<float>(seconds - c.startSeconds);
     c.deltaSeconds = index == 0 ? 0.0f : static_cast<float>(1.0 / line.fps);
@@ -178,27 +226,48 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
       ScopedPass pass("editor");
       app.editor->draw();
     }
-    if (sinkWrites(sink)) {
+    if (sink.writes()) {
       uint64_t readStart = platform::performanceCounter();
       double waitedMs = writer.queueWindow(index);
       addCpuPass("readback", platform::millisecondsSince(readStart) - waitedMs);
       addCpuPass("waiting for encoding", waitedMs);
-      if (writer.failed()) {
-        trace(TRACE_WARNING, "capture", "cannot write frame %d", writer.failedIndex());
-        ok = false;
-      }
+      ok = !writer.failed();
     }
     platform::swapBuffers(window);
     if (benchmark) benchmark->endFrame(seconds);
     ++frames;
-    if (index % 60 == 0) reportProgress("frame", index, seconds, frames, startCount);
+    lastSeconds = seconds;
+    progress.update(frames);
   }
-  if (sinkWrites(sink) && !writer.end()) {
-    if (ok) trace(TRACE_WARNING, "capture", "cannot write frame %d", writer.failedIndex());
+  progress.breakLine();
+  int failedFrame = -1;
+  if (sink.writes() && !writer.end()) {
+    failedFrame = writer.failedIndex();
+    // A video's encoder says what went wrong itself, with ffmpeg's own words.
+    if (!sink.video) trace(TRACE_WARNING, "capture", "cannot write frame %d", failedFrame);
     ok = false;
   }
-  ok = closeSink(sink) && ok;
-  reportProgress("done,", frames, toSeconds, frames, startCount);
+  if (sink.video) ok = sink.video->finish(ok) && ok;
+
+  char summary[512];
+  double spent = progress.spentSeconds();
+  if (!ok) {
+    int at = failedFrame >= 0 ? failedFrame : std::max(0, frames - 1);
+    snprintf(summary, sizeof(summary), "capture: failed at frame %d of %d (%.2f s of the show)\n", at + 1, total,
+             line.fromSeconds + at / line.fps);
+  } else if (stopped) {
+    const std::string& kept = sink.video ? line.videoFile : line.captureDir;
+    snprintf(summary, sizeof(summary), "capture: stopped at %.2f s of the show (frame %d of %d)%s%s%s\n",
+             lastSeconds, frames, total, kept.empty() ? "" : "; ", kept.c_str(),
+             kept.empty() ? "" : " holds what was captured up to there");
+  } else {
+    snprintf(summary, sizeof(summary),
+             "capture: done, %d frames from %.2f s to %.2f s of the show in %s (%.1f frames a second, "
+             "%.2f x real time)\n",
+             frames, line.fromSeconds, lastSeconds, formatDuration(spent).c_str(),
+             spent > 0.0 ? frames / spent : 0.0, spent > 0.0 ? frames / line.fps / spent : 0.0);
+  }
+  platform::debugOutput(summary);
   if (benchmark) {
     BenchmarkReport report =
         summariseBenchmark(benchmark->frames, width, height, line.fps, benchmark->startFloorQuadMs);

@@ -1,14 +1,7 @@
-// The program's command line. Without arguments the demo starts with the launcher.
-//   --width W --height H [--windowed]   skip the launcher: that size, full screen unless --windowed
-//   --capture DIR | --video FILE.mp4    render offline into numbered PNGs or one video
-//     [--fps F] [--from S] [--to S]     capture rate and time span (defaults 60, 0, the end)
-//   --edit [--fullscreen]               attach the sync editor (windowed unless --fullscreen;
-//                                       with a capture: drawn into every frame, no input)
-//     [--bpm N] [--beat-offset S]       the editor's beat grid (defaults 120, 0)
-//     [--load FILE]                     start from a recovery or snapshot file's curves
-//   --benchmark [--benchmark-json FILE] render offline like a capture and print where the time
-//                                       goes (defaults: 1280 x 720, 4 frames a second); with
-//                                       --capture or --video the frames are written as well
+// The program's command line: what to run (the launcher, a size, a capture, a video, the
+// benchmark, the editor), checked as a whole before anything opens, and the help and version
+// texts. Without arguments the demo starts with the launcher; `dovrix --help` lists every
+// option with its default.
 // Depends on nothing.
 #pragma once
 
@@ -17,16 +10,19 @@
 namespace qorFramework {
 
 struct CommandLine {
-  bool ok = true;            // false: `error` says what is wrong
+  bool ok = true;            // false: `error` says what is wrong, in one line
   std::string error;
+  bool help = false;         // -h or --help: print commandLineUsage and exit
+  bool version = false;      // --version: print "dovrix VERSION" and exit
   bool useLauncher = true;   // no size given
   int width = 0, height = 0;
   bool fullscreen = true;
-  bool capture = false;      // --capture or --video
+  bool capture = false;      // --capture or --video (or --benchmark: its offline loop)
   std::string captureDir;    // absolute, for --capture
   std::string videoFile;     // absolute, for --video
   double fps = 60.0;
-  double fromSeconds = 0.0;
+  int crf = 18;              // the video's quality: 0 lossless .. 51 worst
+  double fromSeconds = 0.0;  // live or captured: the show starts here
   double toSeconds = -1.0;   // negative: the end of the time line
   bool edit = false;         // --edit: attach the sync editor
   double beatsPerMinute = 120.0;
@@ -37,9 +33,13 @@ struct CommandLine {
 };
 
 // Relative paths are made absolute against `workingDirectory` (the caller's, before the demo
-// changes into its resources folder).
-CommandLine parseCommandLine(int argc, const char* const* argv, const std::string& workingDirectory);
+// changes into its resources folder). `showEndSeconds` is the show's length: --from must lie
+// before it. Options that do not fit together are refused here, so a wrong line opens nothing.
+CommandLine parseCommandLine(int argc, const char* const* argv, const std::string& workingDirectory,
+                             double showEndSeconds);
 
+// The --help text (standard output), and the program's version ("1.0.0").
 const char* commandLineUsage();
+const char* programVersion();
 
 }  // namespace qorFramework

@@ -1,5 +1,6 @@
 #include "app/demo_app.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/trace.h"
@@ -133,13 +134,22 @@ static void showLatency(DemoApp& app, uint32_t tMs) {
   platform::setWindowTitle(app.window, title);
 }
 
-// The first message-free iteration starts the music and the clock from 0 together.
+// The first message-free iteration starts the music and the clock together at the span's
+// start. The music's 0 is the clock's start, as the editor's seeks assume.
 static void startPlayback(DemoApp& app) {
   if (isMusicAllPaused(app.music)) resumeMusic(app.music);
   else playMusicStream(app.music);
   sampleClock(app);
-  app.clock.playedSeconds = 0.0f;
-  setMusicTime(app.music, 0);
+  float played = static_cast<float>(std::max(0.0, app.span.fromSeconds - app.clock.startSeconds));
+  app.clock.playedSeconds = played;
+  setMusicTime(app.music, static_cast<uint32_t>(static_cast<double>(played) * 1000.0));
+}
+
+// The last millisecond the loop plays: the span's end, never past the time line's.
+static uint32_t playEndMs(const DemoApp& app) {
+  uint32_t end = app.timeline.maxEndMs;
+  if (app.span.toSeconds < 0.0) return end;
+  return static_cast<uint32_t>(std::min<double>(end, app.span.toSeconds * 1000.0));
 }
 
 static void presentBlackFrame(platform::Window* window) {
@@ -179,11 +189,12 @@ void runMainLoop(DemoApp& app, platform::Window* window) {
     app.editor->init();
   }
   bool started = false;
+  uint32_t endMs = playEndMs(app);
 
   while (app.appState != kStateQuitting) {
     uint32_t tMs = demoMilliseconds(app.clock);
     // The show is over; an author's editor holds on the last frame instead.
-    if (tMs > app.timeline.maxEndMs && !(app.editor && app.editor->holdAtEnd())) break;
+    if (tMs > endMs && !(app.editor && app.editor->holdAtEnd())) break;
 
     platform::Message message;
     if (platform::peekMessage(&message)) {
@@ -203,6 +214,9 @@ void runMainLoop(DemoApp& app, platform::Window* window) {
     if (app.appState != kStateRunning && app.appState != kStateHalted) continue;
 
     tMs = demoMilliseconds(app.clock);
+    // Past the end: nothing more is drawn, the check at the top ends the loop (or the editor
+    // holds). A span can end while layers are still scheduled.
+    if (tMs > endMs && !app.editor) continue;
     if (app.appState != kStateHalted && app.controllers) {
       if (platform::isKeyDown(platform::VK_RETURN)) showLatency(app, tMs);
       evaluateAllControllers(*app.controllers, static_cast<float>(tMs / 1000.0));

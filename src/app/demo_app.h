@@ -37,6 +37,13 @@ struct FpsCounter {
   float accumulated = 0.0f;
 };
 
+// The part of the show the main loop plays, in demo seconds: from `fromSeconds` (the music is
+// seeked there with the clock) until `toSeconds` (negative: the time line's end).
+struct PlaySpan {
+  double fromSeconds = 0.0;
+  double toSeconds = -1.0;
+};
+
 struct DemoApp {
   DemoApp();  // state 0, empty timeline, clock frequency and base sampled once
 
@@ -51,6 +58,7 @@ struct DemoApp {
   platform::Window* window = nullptr;           // stored when the main loop starts
   FpsCounter fps;
   SyncEditor* editor = nullptr;  // owned when attached; null: no editor code runs
+  PlaySpan span;
 };
 
 // The window procedure of the render window: Escape closes, close quits, every message goes to
@@ -59,7 +67,7 @@ struct DemoApp {
 void renderWindowProc(platform::Window* window, uint32_t message, uint32_t wParam, uint32_t lParam);
 void setWindowProcApp(DemoApp* app);
 
-// Runs the show until the time line ends, the quit message arrives or the state becomes 4, then
+// Runs the show from app.span's start until its end (the time line's end at most), the quit message arrives or the state becomes 4, then
 // shuts the layers, the shared blur and the texture manager down. Returns at once unless the
 // state is 1 (loaded).
 void runMainLoop(DemoApp& app, platform::Window* window);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/capture.h"
@@ -14,6 +15,7 @@
 #include "app/resources.h"
 #include "app/scene.h"
 #include "app/trace.h"
+#include "app/video_encoder.h"
 #include "editor/sync_editor.h"
 #include "gfx/texture_manager.h"
 #include "platform/system.h"
@@ -74,13 +76,31 @@ static std::string callerFolder() {
   return getcwd(buffer, sizeof(buffer)) ? std::string(buffer) : std::string(".");
 }
 
+// A refusal before anything starts: "dovrix: WHY" on standard error.
+static void refuse(const std::string& why) { platform::debugOutput(("dovrix: " + why + "\n").c_str()); }
+
 int demoMain(int argc, char** argv) {
-  CommandLine line = parseCommandLine(argc, argv, callerFolder());
+  CommandLine line = parseCommandLine(argc, argv, callerFolder(), kShowEndMs / 1000.0);
+  if (line.help) {
+    fputs(commandLineUsage(), stdout);
+    return 0;
+  }
+  if (line.version) {
+    printf("dovrix %s\n", programVersion());
+    return 0;
+  }
   if (!line.ok) {
-    platform::debugOutput(line.error.c_str());
-    platform::debugOutput("\n");
-    platform::debugOutput(commandLineUsage());
+    refuse(line.error);
+    platform::debugOutput("Try 'dovrix --help' for more information.\n");
     return 2;
+  }
+  // A video that cannot be made is known now, not after the loading screen.
+  if (!line.videoFile.empty()) {
+    std::string why = checkVideoOutput(line.videoFile, line.width, line.height);
+    if (!why.empty()) {
+      refuse(why);
+      return 1;
+    }
   }
 
   if (!enterResources()) return 1;
@@ -98,6 +118,8 @@ int demoMain(int argc, char** argv) {
   ControllerList* controllers = new ControllerList();  // lives until the process ends
   syncSetup(demoApp, &music, controllers);
 
+  demoApp.span.fromSeconds = line.fromSeconds;
+  demoApp.span.toSeconds = line.toSeconds;
   registerScene(demoApp, settings.width, settings.height);
   scheduleScene(demoApp);
 

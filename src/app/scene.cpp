@@ -19,11 +19,11 @@ void registerScene(DemoApp& app, int32_t width, int32_t height) {
 // layers (60 to 62) into its capture target, at slot 65 it finishes the frame into the window.
 void scheduleScene(DemoApp& app) {
   LayerTimeline& timeline = app.timeline;
-  scheduleLayer(timeline, app.appState, "postprocessor", 0, 0, 124000);
+  scheduleLayer(timeline, app.appState, "postprocessor", 0, 0, kShowEndMs);
   scheduleLayer(timeline, app.appState, "test", 60, 0, 28254);
-  scheduleLayer(timeline, app.appState, "flash", 61, 0, 124000);
-  scheduleLayer(timeline, app.appState, "fob", 62, 0, 124000);
-  scheduleLayer(timeline, app.appState, "postprocessor", 65, 0, 124000);
+  scheduleLayer(timeline, app.appState, "flash", 61, 0, kShowEndMs);
+  scheduleLayer(timeline, app.appState, "fob", 62, 0, kShowEndMs);
+  scheduleLayer(timeline, app.appState, "postprocessor", 65, 0, kShowEndMs);
 }
 
 }  // namespace qorFramework

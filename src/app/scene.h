@@ -8,6 +8,9 @@
 
 namespace qorFramework {
 
+// The show's last millisecond: the schedule's latest end, known before anything loads.
+constexpr uint32_t kShowEndMs = 124000;
+
 // Registers the layers in their fixed order; the post-processor renders at width x height.
 void registerScene(DemoApp& app, int32_t width, int32_t height);
 // Adds the five schedule entries (milliseconds, both ends inclusive).

@@ -4,7 +4,6 @@
 #include <SDL.h>
 #include <dirent.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -80,6 +79,12 @@ bool fileExists(const char* demoPath) {
   return stat(nativePath(demoPath).c_str(), &st) == 0;
 }
 
+bool isWritableFolder(const char* demoPath) {
+  std::string path = nativePath(demoPath);
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 bool fileStamp(const char* demoPath, FileStamp* stamp) {
   struct stat st;
   if (stat(nativePath(demoPath).c_str(), &st) != 0) return false;
@@ -101,13 +106,6 @@ std::vector<std::string> listFolder(const char* demoPath) {
 }
 
 int processId() { return static_cast<int>(getpid()); }
-
-FILE* openPipe(const char* command) { return popen(command, "w"); }
-
-int closePipe(FILE* pipe) {
-  int status = pclose(pipe);
-  return (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
-}
 
 std::string executableFolder() {
   char buffer[PATH_MAX];

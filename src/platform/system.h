@@ -39,6 +39,8 @@ bool replaceFile(const char* from, const char* to);
 // Deletes a file; true on success.
 bool deleteFile(const char* demoPath);
 bool fileExists(const char* demoPath);
+// True when `demoPath` is a folder this process may create files in.
+bool isWritableFolder(const char* demoPath);
 // Modification time (nanoseconds since the epoch) and size of a file; false when it cannot be
 // read. Two stamps differ whenever the file was rewritten (to the resolution the disk keeps).
 struct FileStamp {
@@ -53,11 +55,6 @@ bool fileStamp(const char* demoPath, FileStamp* stamp);
 std::vector<std::string> listFolder(const char* demoPath);
 // The current process id (the editor's session marker names it).
 int processId();
-
-// Starts a shell command with its standard input connected to the returned stream (null when
-// it cannot start); closePipe waits for it and returns its exit status (-1 when unknown).
-FILE* openPipe(const char* command);
-int closePipe(FILE* pipe);
 
 // Real folder of the running executable (from /proc/self/exe, symbolic links resolved), without
 // a trailing separator; "." when it cannot be read.

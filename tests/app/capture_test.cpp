@@ -7,12 +7,16 @@
 #include <stb_image.h>
 #pragma GCC diagnostic pop
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 #include <filesystem>
 #include <string>
 
+#include "app/capture.h"
+#include "app/video_encoder.h"
 #include "support/test_support.h"
 
 namespace {
@@ -22,9 +26,11 @@ std::string buildDir() {
   return dir ? dir : ".";
 }
 
-int runProgram(const std::string& arguments) {
-  std::string command = buildDir() + "/dovrix " + arguments + " 2>capture.log";
-  return system(command.c_str());
+// The program's exit status (-1 when it did not exit); `environment` prefixes the command.
+int runProgram(const std::string& arguments, const std::string& environment = "") {
+  std::string command = environment + " " + buildDir() + "/dovrix " + arguments + " 2>capture.log";
+  int status = system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 struct Picture {
@@ -57,7 +63,8 @@ TEST(CaptureTest, WritesNumberedFramesOfTheShowAtTheChosenTimes) {
   EXPECT_GT(first.mean, 4.0) << "the credits at 40 s should not be black";
   EXPECT_FALSE(std::filesystem::exists("frames/frame_000002.png"));
   std::string log = testsupport::readFile("capture.log");
-  EXPECT_NE(log.find("capture: frame 0"), std::string::npos);
+  EXPECT_NE(log.find("capture: frame 1 of 2 (50 %)"), std::string::npos) << log;
+  EXPECT_NE(log.find("capture: done, 2 frames from 40.00 s to 40.50 s"), std::string::npos) << log;
   EXPECT_NE(log.find("INFO (trace): Trace stopped."), std::string::npos);
 }
 
@@ -90,9 +97,9 @@ int differingPixels(const Frame& a, const Frame& b, double x0, double y0, double
 
 TEST(CaptureTest, EditDrawsTheOverlayIntoEveryFrameAndLeavesTheRestAlone) {
   testsupport::ScratchDir scratch;
-  ASSERT_EQ(runProgram("--capture plain --width 1280 --height 720 --fps 1 --from 40 --to 40"), 0)
+  ASSERT_EQ(runProgram("--capture plain --width 1280 --height 720 --fps 1 --from 40 --to 40.5"), 0)
       << testsupport::readFile("capture.log");
-  ASSERT_EQ(runProgram("--capture edited --edit --width 1280 --height 720 --fps 1 --from 40 --to 40"), 0)
+  ASSERT_EQ(runProgram("--capture edited --edit --width 1280 --height 720 --fps 1 --from 40 --to 40.5"), 0)
       << testsupport::readFile("capture.log");
   EXPECT_EQ(testsupport::readFile("capture.log").find("WARNING"), std::string::npos)
       << testsupport::readFile("capture.log");
@@ -118,20 +125,63 @@ TEST(CaptureTest, EditDrawsTheOverlayIntoEveryFrameAndLeavesTheRestAlone) {
       << "a capture touches none of the author's files";
 }
 
-TEST(CaptureTest, VideoCarriesPictureAndMusic) {
+TEST(CaptureTest, VideoCarriesPictureAndMusicEncodedForPublishing) {
   testsupport::ScratchDir scratch;
   ASSERT_EQ(runProgram("--video show.mp4 --width 160 --height 90 --fps 10 --from 30 --to 31"), 0)
       << testsupport::readFile("capture.log");
   ASSERT_TRUE(std::filesystem::exists("show.mp4"));
-  ASSERT_EQ(system("ffprobe -v error -show_entries stream=codec_type -of csv=p=0 show.mp4 > streams.txt"), 0);
+  EXPECT_FALSE(std::filesystem::exists("show.mp4.partial"));
+  ASSERT_EQ(system("ffprobe -v error -show_entries stream=codec_name,profile -of csv=p=0 show.mp4 > streams.txt"), 0);
   std::string streams = testsupport::readFile("streams.txt");
-  EXPECT_NE(streams.find("video"), std::string::npos);
-  EXPECT_NE(streams.find("audio"), std::string::npos);
+  EXPECT_NE(streams.find("h264,High"), std::string::npos) << streams;
+  EXPECT_NE(streams.find("aac"), std::string::npos) << streams;
+}
+
+// An encoder that takes a few frames and dies, as ffmpeg does when the disk fills up.
+TEST(CaptureTest, AFailingEncoderGivesStatusOneItsOwnWordsAndNoFile) {
+  testsupport::ScratchDir scratch;
+  testsupport::writeFile("ffmpeg",
+                         "#!/bin/sh\nhead -c 30000 >/dev/null\necho 'fake encoder: disk full' >&2\nexit 1\n");
+  std::filesystem::permissions("ffmpeg", std::filesystem::perms::owner_all);
+  EXPECT_EQ(runProgram("--video show.mp4 --width 64 --height 64 --fps 10 --from 40 --to 42",
+                       "PATH=" + scratch.path() + ":\"$PATH\""),
+            1);
+  std::string log = testsupport::readFile("capture.log");
+  EXPECT_NE(log.find("WARNING (capture): ffmpeg failed (exit status 1)"), std::string::npos) << log;
+  EXPECT_NE(log.find("WARNING (capture): ffmpeg: fake encoder: disk full"), std::string::npos) << log;
+  EXPECT_NE(log.find("capture: failed at frame"), std::string::npos) << log;
+  EXPECT_FALSE(std::filesystem::exists("show.mp4"));
+  EXPECT_FALSE(std::filesystem::exists("show.mp4.partial"));
+}
+
+TEST(CaptureTest, AVideoThatCannotBeMadeIsRefusedBeforeLoading) {
+  testsupport::ScratchDir scratch;
+  EXPECT_EQ(runProgram("--video show.mp4 --width 161 --height 90"), 1);
+  std::string log = testsupport::readFile("capture.log");
+  EXPECT_EQ(log, "dovrix: H.264 video needs an even width and height: use 160 x 90 (or a .webm file)\n");
+  EXPECT_FALSE(std::filesystem::exists("show.mp4"));
+}
+
+TEST(CaptureTest, VideoChecksNameWhatToChange) {
+  using qorFramework::checkVideoOutput;
+  EXPECT_EQ(checkVideoOutput("/tmp/show.mp4", 1280, 720), "");
+  EXPECT_EQ(checkVideoOutput("/tmp/show.webm", 1281, 721), "") << "VP9 takes odd sizes";
+  EXPECT_NE(checkVideoOutput("/tmp/show.MKV", 1281, 720).find("use 1280 x 720"), std::string::npos);
+  EXPECT_NE(checkVideoOutput("/tmp/show.avi", 64, 64).find(".mp4, .mkv, .webm or .mov"), std::string::npos);
+  EXPECT_NE(checkVideoOutput("/no-such-folder/show.mp4", 64, 64).find("no such folder"), std::string::npos);
+}
+
+TEST(CaptureTest, ProgressEstimatesTheTimeLeftFromTheMeanFrame) {
+  using qorFramework::formatCaptureProgress;
+  EXPECT_EQ(formatCaptureProgress(60, 240, 20.0), "frame 60 of 240 (25 %), 1 min 0 s left");
+  EXPECT_EQ(formatCaptureProgress(1, 36, 1.0), "frame 1 of 36 (2 %), 35 s left");
+  EXPECT_EQ(formatCaptureProgress(100, 7540, 100.0), "frame 100 of 7540 (1 %), 2 h 4 min left");
+  EXPECT_EQ(qorFramework::formatDuration(80.4), "1 min 20 s");
 }
 
 TEST(CaptureTest, RefusesAnUnwritableFolder) {
   testsupport::ScratchDir scratch;
-  EXPECT_NE(runProgram("--capture /proc/no-such-folder --width 64 --height 64 --from 1 --to 1"), 0);
+  EXPECT_NE(runProgram("--capture /proc/no-such-folder --width 64 --height 64 --from 1 --to 1.5"), 0);
   std::string log = testsupport::readFile("capture.log");
   EXPECT_NE(log.find("WARNING (capture): cannot create the folder"), std::string::npos) << log;
 }

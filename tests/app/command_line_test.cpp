@@ -1,9 +1,14 @@
 // The command line: what a user types decides launcher, size, mode and capture span.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "support/test_support.h"
 
 using qorFramework::CommandLine;
 using qorFramework::parseCommandLine;
@@ -12,7 +17,7 @@ namespace {
 
 CommandLine parse(std::vector<const char*> args) {
   args.insert(args.begin(), "dovrix");
-  return parseCommandLine(static_cast<int>(args.size()), args.data(), "/home/me");
+  return parseCommandLine(static_cast<int>(args.size()), args.data(), "/home/me", 124.0);
 }
 
 TEST(CommandLineTest, NoArgumentsMeansTheLauncher) {
@@ -102,6 +107,88 @@ TEST(CommandLineTest, EditorOptionsThatDoNotFitAreRefused) {
   EXPECT_FALSE(parse({"--edit", "--bpm", "0"}).ok);
   EXPECT_FALSE(parse({"--edit", "--bpm", "nan"}).ok);
   EXPECT_FALSE(parse({"--windowed", "--fullscreen", "--width", "64", "--height", "64"}).ok);
+}
+
+}  // namespace
+
+namespace {
+
+// What `dovrix ARGS` answers: the error line for a refused line, "" for one that runs.
+std::string refusal(std::vector<const char*> args) {
+  CommandLine line = parse(std::move(args));
+  return line.ok ? "" : line.error;
+}
+
+TEST(CommandLineTest, HelpAndVersionWinOverEverythingAfterAValidStart) {
+  EXPECT_TRUE(parse({"--help"}).help);
+  EXPECT_TRUE(parse({"-h"}).help);
+  EXPECT_TRUE(parse({"--width", "640", "--help"}).help);
+  EXPECT_TRUE(parse({"--version"}).version);
+  std::string usage = qorFramework::commandLineUsage();
+  for (const char* option : {"--benchmark ", "--benchmark-json", "--edit", "--bpm", "--beat-offset", "--load",
+                             "--fullscreen", "--crf", "--from", "--to", "F10", "F1 ", "resources"})
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+TEST(CommandLineTest, EachRefusalSaysWhichOptionIsWrong) {
+  EXPECT_EQ(refusal({"--foo"}), "unknown option '--foo'");
+  EXPECT_EQ(refusal({"frames"}), "unexpected argument 'frames'");
+  EXPECT_EQ(refusal({"--width"}), "--width needs a value");
+  EXPECT_EQ(refusal({"--width", "--help"}), "--width needs a value");
+  EXPECT_EQ(refusal({"--windowed"}), "--windowed needs --width and --height");
+  EXPECT_EQ(refusal({"--from", "124"}), "--from must be before the end of the show (124 s)");
+  EXPECT_EQ(refusal({"--from", "20", "--to", "20"}), "--to must be after --from (20 s)");
+  EXPECT_EQ(refusal({"--fps", "30"}), "--fps needs --capture, --video or --benchmark");
+  EXPECT_EQ(refusal({"--crf", "20", "--capture", "d", "--width", "64", "--height", "64"}), "--crf needs --video");
+  EXPECT_EQ(refusal({"--video", "v.mp4", "--crf", "52", "--width", "64", "--height", "64"}),
+            "--crf must be a whole number from 0 to 51");
+  EXPECT_EQ(refusal({"--benchmark", "--fps", "-1"}), "--fps must be above 0 and at most 1000");
+  EXPECT_EQ(refusal({"--capture", "d", "--video", "v.mp4", "--width", "64", "--height", "64"}),
+            "--capture and --video exclude each other");
+}
+
+TEST(CommandLineTest, LivePlayTakesASpanAndAVideoItsQuality) {
+  CommandLine live = parse({"--width", "320", "--height", "180", "--windowed", "--from", "120", "--to", "123"});
+  ASSERT_TRUE(live.ok) << live.error;
+  EXPECT_FALSE(live.capture);
+  EXPECT_DOUBLE_EQ(live.fromSeconds, 120.0);
+  EXPECT_DOUBLE_EQ(live.toSeconds, 123.0);
+  CommandLine video = parse({"--video", "a.webm", "--width", "65", "--height", "65", "--crf", "30"});
+  ASSERT_TRUE(video.ok) << video.error;
+  EXPECT_EQ(video.crf, 30);
+  EXPECT_EQ(parse({"--video", "a.mp4", "--width", "64", "--height", "64"}).crf, 18);
+}
+
+// The real program: answers and refusals come before the trace starts (and so before any window
+// or loading), on the stream a user expects, with the exit status scripts test.
+TEST(CommandLineTest, TheProgramAnswersBeforeOpeningAnything) {
+  testsupport::ScratchDir scratch;
+  struct Case {
+    const char* arguments;
+    int status;
+    const char* firstLine;  // of standard output for 0, of standard error otherwise
+  };
+  const Case cases[] = {
+      {"--help", 0, "Usage: dovrix [OPTION]..."},
+      {"--version", 0, "dovrix 1.0.0"},
+      {"--foo", 2, "dovrix: unknown option '--foo'"},
+      {"--width", 2, "dovrix: --width needs a value"},
+      {"--windowed", 2, "dovrix: --windowed needs --width and --height"},
+  };
+  const char* build = getenv("DOVRIX_BUILD_DIR");
+  for (const Case& c : cases) {
+    std::string command = std::string(build ? build : ".") + "/dovrix " + c.arguments + " >out.txt 2>err.txt";
+    int status = system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << c.arguments;
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.arguments;
+    std::string out = testsupport::readFile("out.txt"), err = testsupport::readFile("err.txt");
+    const std::string& answer = c.status == 0 ? out : err;
+    EXPECT_EQ(answer.substr(0, answer.find('\n')), c.firstLine) << c.arguments;
+    if (c.status != 0) {
+      EXPECT_NE(err.find("\nTry 'dovrix --help' for more information.\n"), std::string::npos);
+    }
+    EXPECT_EQ(err.find("Trace started"), std::string::npos) << c.arguments << ": the program went on to start";
+  }
 }
 
 }  // namespace

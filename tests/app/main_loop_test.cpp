@@ -109,6 +109,20 @@ TEST_F(MainLoopTest, ScheduleEndsAreInclusiveAndTheLoopStopsAfterTheLastMillisec
   EXPECT_TRUE(app.timeline.schedule.empty());
 }
 
+// An author rehearsing one section: the clock starts at --from and the show ends after --to.
+TEST_F(MainLoopTest, APlaySpanStartsTheClockAtItsStartAndEndsTheShowAfterItsEnd) {
+  add("a", new RecordingLayer("a"));
+  schedule("a", 1, 0, 100);
+  app.span.fromSeconds = 0.040;
+  app.span.toSeconds = 0.060;
+  run();
+  std::vector<uint32_t> times = renderTimes("a");
+  ASSERT_FALSE(times.empty());
+  EXPECT_EQ(times.front(), 40u);
+  EXPECT_EQ(times.back(), 60u);
+  EXPECT_EQ(calls.back().what, "shutdown");
+}
+
 TEST_F(MainLoopTest, SameSlotLaterEntryWinsAndTwoSlotLayerRunsTwiceInSlotOrder) {
   add("post", new RecordingLayer("post"));
   add("scene", new RecordingLayer("scene"));
