@@ -48,6 +48,7 @@ void MusicDecoder::close() {
   rate_ = 0;
   length_ = position_ = 0;
   rateChanged_ = false;
+  measured_ = false;
 }
 
 bool MusicDecoder::open(const char* path, std::string* whyNot, std::vector<float>* samples) {
@@ -116,11 +117,19 @@ bool MusicDecoder::measureLength(std::vector<float>* samples) {
   } while (got == 4096 && !rateChanged_);
   if (rateChanged_ || frames <= 0) return false;
   length_ = frames;
+  measured_ = true;
   return seek(0);
 }
 
 uint32_t MusicDecoder::read(float* out, uint32_t frames) {
   if (!handle_) return 0;
+  // Past the measured end mpg123 may still decode: after a seek near the end of a damaged
+  // stream it goes on through frames a decode from the start stopped at. The song ends where
+  // the measure said.
+  if (measured_) {
+    const int64_t left = length_ > position_ ? length_ - position_ : 0;
+    if (frames > left) frames = static_cast<uint32_t>(left);
+  }
   const size_t frameBytes = 2 * sizeof(float);
   unsigned char* dest = reinterpret_cast<unsigned char*>(out);
   size_t wanted = static_cast<size_t>(frames) * frameBytes, got = 0;

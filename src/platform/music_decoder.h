@@ -37,7 +37,8 @@ class MusicDecoder {
   void close();
 
   // Decodes up to `frames` stereo frames (2 floats each) into `out`; returns the frames
-  // written. Fewer than asked only at the end of the song or on a decoding error.
+  // written. Fewer than asked only at the end of the song (never past lengthFrames()) or on a
+  // decoding error.
   // Allocates nothing and reads only memory.
   uint32_t read(float* out, uint32_t frames);
   // Moves to a song frame (clamped to the length); the next read starts exactly there. False
@@ -59,6 +60,7 @@ class MusicDecoder {
   int64_t length_ = 0;
   int64_t position_ = 0;
   bool rateChanged_ = false;  // a read met frames at another sample rate and stopped there
+  bool measured_ = false;     // length_ is what a decode from the start read: reads stop there
 };
 
 // The whole song decoded at once, for the offline capture mode.

@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "timeline/sync_file.h"
 
@@ -19,6 +23,16 @@ namespace fuzz {
 
 inline void check(bool holds, const char* what) {
   if (!holds) fail(what);
+}
+
+// A new folder for the target's files, made once per process: in memory (/dev/shm) where the
+// machine has it, since the targets that go through files write one or two per input.
+inline std::string scratchFolder(const char* stem) {
+  struct stat info;
+  std::string root = stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) ? "/dev/shm" : "/tmp";
+  std::string name = root + "/" + stem + "-XXXXXX";
+  if (!mkdtemp(&name[0])) fail("no temporary folder");
+  return name;
 }
 
 // Floats compare by bits, so NaN keys and -0 count as themselves.

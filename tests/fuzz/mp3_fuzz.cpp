@@ -23,9 +23,7 @@ const float kSameSample = 1e-6f;  // -120 dB of full scale
 std::string scratchFile() {
   static std::string name;
   if (name.empty()) {
-    char folder[] = "/tmp/dovrix-mp3-fuzz-XXXXXX";
-    if (!mkdtemp(folder)) fuzz::fail("no temporary folder");
-    name = std::string(folder) + "/song.mp3";
+    name = fuzz::scratchFolder("dovrix-mp3-fuzz") + "/song.mp3";
   }
   return name;
 }

@@ -21,9 +21,7 @@ const char kModelText[] = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 
 std::string folder() {
   static std::string made;
   if (made.empty()) {
-    char name[] = "/tmp/dovrix-obj-cache-fuzz-XXXXXX";
-    if (!mkdtemp(name)) fuzz::fail("no temporary folder");
-    made = name;
+    made = fuzz::scratchFolder("dovrix-obj-cache-fuzz");
     FILE* model = std::fopen((made + "/model.obj").c_str(), "wb");
     if (!model) fuzz::fail("cannot write the model");
     std::fwrite(kModelText, 1, sizeof(kModelText) - 1, model);
