@@ -1,7 +1,7 @@
 // MP3 decoding with libmpg123 from a file held in memory: interleaved stereo 32-bit floats at
 // the file's own sample rate, gapless (encoder delay and padding removed), and seeks exact to
-// the sample (what follows a seek matches a decode from the start to within rounding, less
-// than half a 16-bit step).
+// the sample (what follows a seek matches a decode from the start to within rounding, at most
+// two 16-bit steps).
 // Open scans the file and then decodes it once from the start: the length is what that decode
 // reads, and a file that changes its sample rate or cannot seek back to its start is refused.
 // The whole file is read at open, so reading and seeking never touch the disk (the music

