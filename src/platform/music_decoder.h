@@ -1,7 +1,8 @@
 // MP3 decoding with libmpg123 from a file held in memory: interleaved stereo 32-bit floats at
 // the file's own sample rate, gapless (encoder delay and padding removed), and seeks exact to
-// the sample (what follows a seek matches a decode from the start to within rounding, at most
-// two 16-bit steps).
+// the sample (what follows a seek matches a decode from the start to within rounding in a
+// clean file; in a damaged one mpg123 may decode the frames near a broken one a little
+// differently after a seek).
 // Open scans the file and then decodes it once from the start: the length is what that decode
 // reads, and a file that changes its sample rate or cannot seek back to its start is refused.
 // The whole file is read at open, so reading and seeking never touch the disk (the music
