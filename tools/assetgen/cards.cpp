@@ -136,8 +136,8 @@ bool makeCreditPage(const std::string& path, int index) {
 }
 
 bool makeTitleScreen(const std::string& path) {
-  Font bold, light;
-  if (!bold.load("DejaVuSans-Bold.ttf") || !light.load("DejaVuSans.ttf")) return false;
+  Font bold;
+  if (!bold.load("DejaVuSans-Bold.ttf")) return false;
   Image img(kScreenW, kScreenH);
   const float cx = kScreenW * 0.5f, cy = 500;
 
@@ -155,9 +155,12 @@ bool makeTitleScreen(const std::string& path) {
       if (title.at(x, y) > 0) img.over(ox + x, oy + y, c, title.at(x, y));
   }
   paintRule(img, cx, cy + 210, 520, 2.0f, rgba(0.75f, 0.85f, 1.0f, 0.9f));
-  Mask tag = light.render("a real-time journey", 44, 16, 30);
-  paintGlow(img, tag, cx + 2, cy + 275, 8, rgba(0, 0, 0, 0.5f), false);
-  paintText(img, tag, cx, cy + 272, rgb(0.86f, 0.90f, 1.0f), rgb(0.76f, 0.82f, 0.96f));
+  // The subtitle sits over moving photographs: bold, and a wide dark shadow keeps it readable on
+  // bright skies and water alike.
+  Mask tag = bold.render("a real-time journey", 52, 10, 40);
+  paintGlow(img, tag, cx + 2, cy + 280, 26, rgba(0, 0, 0, 0.75f), false);
+  paintGlow(img, tag, cx + 2, cy + 277, 6, rgba(0, 0, 0, 0.8f), false);
+  paintText(img, tag, cx, cy + 275, rgb(0.94f, 0.96f, 1.0f), rgb(0.84f, 0.88f, 0.98f));
   return writePng(img, path, 4);
 }
 
