@@ -163,6 +163,12 @@ bool MusicDecoder::seek(int64_t frame) {
   if (!handle_) return false;
   if (frame < 0) frame = 0;
   if (frame > length_) frame = length_;
+  // The end needs no decoder: reads stop at the measured length anyway, and in a damaged
+  // stream mpg123's own idea of its end can lie past it (a seek there landed at 3 x the length).
+  if (measured_ && frame == length_) {
+    position_ = length_;
+    return true;
+  }
   off_t at = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
   if (at < 0) return false;
   // A seek that lands elsewhere is a failure; the position stays true to where reading goes on.
