@@ -170,10 +170,24 @@ bool MusicDecoder::seek(int64_t frame) {
     return true;
   }
   off_t at = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
+  if (at >= 0) position_ = static_cast<int64_t>(at);
+  if (at >= 0 && position_ == frame) return true;
+  // mpg123's frame index can be wrong in a damaged stream (a seek to 1536 landed at 768): once
+  // the song is measured, decoding from the start is the one way that is sure to get there.
+  return measured_ && decodeFromStartTo(frame);
+}
+
+bool MusicDecoder::decodeFromStartTo(int64_t frame) {
+  off_t at = mpg123_seek(handle_, 0, SEEK_SET);
   if (at < 0) return false;
-  // A seek that lands elsewhere is a failure; the position stays true to where reading goes on.
   position_ = static_cast<int64_t>(at);
-  return position_ == frame;
+  if (position_ != 0) return false;
+  float scratch[2 * 1024];
+  while (position_ < frame) {
+    const uint32_t wanted = frame - position_ < 1024 ? static_cast<uint32_t>(frame - position_) : 1024;
+    if (read(scratch, wanted) != wanted) return false;
+  }
+  return true;
 }
 
 bool decodeMusicFile(const char* path, DecodedMusic* out, std::string* whyNot) {

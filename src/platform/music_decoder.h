@@ -43,8 +43,10 @@ class MusicDecoder {
   // decoding error.
   // Allocates nothing and reads only memory.
   uint32_t read(float* out, uint32_t frames);
-  // Moves to a song frame (clamped to the length); the next read starts exactly there. False
-  // when mpg123 cannot seek or lands elsewhere (positionFrames() then says where it landed).
+  // Moves to a song frame (clamped to the length); the next read starts exactly there. Where
+  // mpg123 lands elsewhere (a damaged stream's index), the song is decoded from its start up to
+  // the frame instead, which allocates nothing but takes as long as that decode. False when
+  // neither gets there (positionFrames() then says where reading goes on).
   bool seek(int64_t frame);
 
   int sampleRate() const { return rate_; }
@@ -55,6 +57,8 @@ class MusicDecoder {
   // Reads from the start to the end: the length, or false (stream of mixed rates, or empty).
   // Appends the frames read to `samples` when given.
   bool measureLength(std::vector<float>* samples);
+  // Seeks to 0 and reads and drops frames up to `frame`; false when the decode ends first.
+  bool decodeFromStartTo(int64_t frame);
 
   mpg123_handle_struct* handle_ = nullptr;
   MemoryFile file_;
