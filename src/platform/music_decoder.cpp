@@ -49,6 +49,7 @@ void MusicDecoder::close() {
   length_ = position_ = 0;
   rateChanged_ = false;
   measured_ = false;
+  indexTrusted_ = true;
 }
 
 bool MusicDecoder::open(const char* path, std::string* whyNot, std::vector<float>* samples) {
@@ -130,6 +131,17 @@ uint32_t MusicDecoder::read(float* out, uint32_t frames) {
     const int64_t left = length_ > position_ ? length_ - position_ : 0;
     if (frames > left) frames = static_cast<uint32_t>(left);
   }
+  uint32_t framesRead = decode(out, frames);
+  // Short of the measured end, the stream broke where a decode from the start did not (a
+  // damaged stream after a seek): from now on positions are reached from the start.
+  if (measured_ && framesRead < frames) {
+    indexTrusted_ = false;
+    if (decodeFromStartTo(position_)) framesRead += decode(out + 2 * framesRead, frames - framesRead);
+  }
+  return framesRead;
+}
+
+uint32_t MusicDecoder::decode(float* out, uint32_t frames) {
   const size_t frameBytes = 2 * sizeof(float);
   unsigned char* dest = reinterpret_cast<unsigned char*>(out);
   size_t wanted = static_cast<size_t>(frames) * frameBytes, got = 0;
@@ -169,6 +181,7 @@ bool MusicDecoder::seek(int64_t frame) {
     position_ = length_;
     return true;
   }
+  if (!indexTrusted_) return decodeFromStartTo(frame);
   off_t at = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
   if (at >= 0) position_ = static_cast<int64_t>(at);
   if (at >= 0 && position_ == frame) return true;
@@ -185,7 +198,7 @@ bool MusicDecoder::decodeFromStartTo(int64_t frame) {
   float scratch[2 * 1024];
   while (position_ < frame) {
     const uint32_t wanted = frame - position_ < 1024 ? static_cast<uint32_t>(frame - position_) : 1024;
-    if (read(scratch, wanted) != wanted) return false;
+    if (decode(scratch, wanted) != wanted) return false;
   }
   return true;
 }

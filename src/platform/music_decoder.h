@@ -44,9 +44,10 @@ class MusicDecoder {
   // Allocates nothing and reads only memory.
   uint32_t read(float* out, uint32_t frames);
   // Moves to a song frame (clamped to the length); the next read starts exactly there. Where
-  // mpg123 lands elsewhere (a damaged stream's index), the song is decoded from its start up to
-  // the frame instead, which allocates nothing but takes as long as that decode. False when
-  // neither gets there (positionFrames() then says where reading goes on).
+  // mpg123 lands elsewhere, or a read after its seek falls short (a damaged stream's index), the
+  // song is decoded from its start up to the frame instead, for that seek and every later one:
+  // that allocates nothing but takes as long as the decode. False when neither gets there
+  // (positionFrames() then says where reading goes on).
   bool seek(int64_t frame);
 
   int sampleRate() const { return rate_; }
@@ -57,7 +58,10 @@ class MusicDecoder {
   // Reads from the start to the end: the length, or false (stream of mixed rates, or empty).
   // Appends the frames read to `samples` when given.
   bool measureLength(std::vector<float>* samples);
-  // Seeks to 0 and reads and drops frames up to `frame`; false when the decode ends first.
+  // mpg123's reads into `out` up to `frames`, moving the position; stops at the stream's end,
+  // a decoding error or a change of sample rate.
+  uint32_t decode(float* out, uint32_t frames);
+  // Seeks to 0 and decodes and drops frames up to `frame`; false when the decode ends first.
   bool decodeFromStartTo(int64_t frame);
 
   mpg123_handle_struct* handle_ = nullptr;
@@ -67,6 +71,7 @@ class MusicDecoder {
   int64_t position_ = 0;
   bool rateChanged_ = false;  // a read met frames at another sample rate and stopped there
   bool measured_ = false;     // length_ is what a decode from the start read: reads stop there
+  bool indexTrusted_ = true;  // false once a seek's read fell short: seeks decode from the start
 };
 
 // The whole song decoded at once, for the offline capture mode.
