@@ -119,6 +119,13 @@ bool MusicDecoder::measureLength(std::vector<float>* samples) {
   if (rateChanged_ || frames <= 0) return false;
   length_ = frames;
   measured_ = true;
+  // After the whole decode mpg123 knows whether its positions held and whether the stream is
+  // stitched from several files; where either is in doubt, seeks decode from the start.
+  long accurate = 1, stitched = 0;
+  double unused = 0;
+  mpg123_getstate(handle_, MPG123_ACCURATE, &accurate, &unused);
+  mpg123_getstate(handle_, MPG123_FRANKENSTEIN, &stitched, &unused);
+  indexTrusted_ = accurate == 1 && stitched == 0;
   return seek(0);
 }
 

@@ -44,9 +44,10 @@ class MusicDecoder {
   // Allocates nothing and reads only memory.
   uint32_t read(float* out, uint32_t frames);
   // Moves to a song frame (clamped to the length); the next read starts exactly there. Where
-  // mpg123 lands elsewhere, or a read after its seek falls short (a damaged stream's index), the
-  // song is decoded from its start up to the frame instead, for that seek and every later one:
-  // that allocates nothing but takes as long as the decode. False when neither gets there
+  // mpg123's positions cannot be trusted (a stream it finds stitched together or inexact at
+  // open, a seek that lands elsewhere, a read after a seek that falls short) the song is
+  // decoded from its start up to the frame instead, for that seek and every later one: that
+  // allocates nothing but takes as long as the decode. False when neither gets there
   // (positionFrames() then says where reading goes on).
   bool seek(int64_t frame);
 
@@ -71,7 +72,9 @@ class MusicDecoder {
   int64_t position_ = 0;
   bool rateChanged_ = false;  // a read met frames at another sample rate and stopped there
   bool measured_ = false;     // length_ is what a decode from the start read: reads stop there
-  bool indexTrusted_ = true;  // false once a seek's read fell short: seeks decode from the start
+  // False for a stream mpg123 finds stitched together or inexact, or once a read after a seek
+  // fell short: seeks then decode from the start.
+  bool indexTrusted_ = true;
 };
 
 // The whole song decoded at once, for the offline capture mode.
