@@ -198,6 +198,11 @@ bool MusicDecoder::seek(int64_t frame) {
 }
 
 bool MusicDecoder::decodeFromStartTo(int64_t frame) {
+  // Opened again exactly as open() did before measuring: in a damaged stream even a seek to 0
+  // can leave mpg123 decoding something else than that first decode did.
+  mpg123_close(handle_);
+  file_.offset = 0;
+  if (mpg123_open_handle(handle_, &file_) != MPG123_OK || mpg123_scan(handle_) != MPG123_OK) return false;
   off_t at = mpg123_seek(handle_, 0, SEEK_SET);
   if (at < 0) return false;
   position_ = static_cast<int64_t>(at);

@@ -46,8 +46,8 @@ class MusicDecoder {
   // Moves to a song frame (clamped to the length); the next read starts exactly there. Where
   // mpg123's positions cannot be trusted (a stream it finds stitched together or inexact at
   // open, a seek that lands elsewhere, a read after a seek that falls short) the song is
-  // decoded from its start up to the frame instead, for that seek and every later one: that
-  // allocates nothing but takes as long as the decode. False when neither gets there
+  // reopened and decoded from its start up to the frame instead, for that seek and every later
+  // one: that takes as long as the decode (and lets mpg123 allocate). False when neither gets there
   // (positionFrames() then says where reading goes on).
   bool seek(int64_t frame);
 
@@ -62,7 +62,8 @@ class MusicDecoder {
   // mpg123's reads into `out` up to `frames`, moving the position; stops at the stream's end,
   // a decoding error or a change of sample rate.
   uint32_t decode(float* out, uint32_t frames);
-  // Seeks to 0 and decodes and drops frames up to `frame`; false when the decode ends first.
+  // Reopens the stream as open() did and decodes and drops frames up to `frame`; false when the
+  // decode ends first.
   bool decodeFromStartTo(int64_t frame);
 
   mpg123_handle_struct* handle_ = nullptr;
