@@ -159,7 +159,7 @@ class ProgressLine {
   bool open = false;
 };
 
-// The frames from..to at fps, both ends included (the loop's own test, with its tolerance).
+// The frames from..to at fps, both ends included (a frame within 1e-9 of `to` still counts).
 int framesInSpan(double fromSeconds, double toSeconds, double fps) {
   return static_cast<int>(std::floor((toSeconds - fromSeconds) * fps + 1e-9)) + 1;
 }
@@ -200,9 +200,8 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
   double lastSeconds = line.fromSeconds;  // the demo time of the last frame drawn
   bool stopped = false;
 
-  for (int index = 0; ok; ++index) {
+  for (int index = 0; ok && index < total; ++index) {
     double seconds = line.fromSeconds + index / line.fps;
-    if (seconds > toSeconds + 1e-9) break;
     if (quitRequested()) {
       stopped = true;
       break;

@@ -4,17 +4,10 @@
 
 namespace qorFramework {
 
-// "/opt/dovrix/bin" -> "/opt/dovrix"; "/bin" -> ""; a bare "bin" -> ".".
-static std::string parentFolder(const std::string& folder) {
-  size_t slash = folder.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return folder.substr(0, slash);
-}
-
 ResourceSearch findResources(const std::string& binaryFolder,
                              const std::function<bool(const std::string&)>& exists) {
   ResourceSearch search;
-  search.tried = {binaryFolder + "/resources", parentFolder(binaryFolder) + "/share/dovrix/resources"};
+  search.tried = {binaryFolder + "/resources", platform::parentFolder(binaryFolder) + "/share/dovrix/resources"};
   for (const std::string& candidate : search.tried) {
     if (exists(candidate)) {
       search.folder = candidate;

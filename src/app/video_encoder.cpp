@@ -35,12 +35,6 @@ const Container* containerOf(const std::string& file) {
   return nullptr;
 }
 
-std::string folderOf(const std::string& file) {
-  size_t slash = file.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : file.substr(0, slash);
-}
-
 // The last `count` non-empty lines of a log, oldest first.
 std::vector<std::string> lastLines(const std::string& text, size_t count) {
   std::vector<std::string> lines;
@@ -62,7 +56,8 @@ std::vector<std::string> lastLines(const std::string& text, size_t count) {
 std::string checkVideoOutput(const std::string& file, int width, int height) {
   if (platform::findProgram("ffmpeg").empty())
     return "cannot make a video: ffmpeg is not on the PATH (Debian: apt-get install ffmpeg)";
-  std::string folder = folderOf(file);
+  std::string folder = platform::parentFolder(file);
+  if (folder.empty()) folder = "/";
   if (!platform::fileExists(folder.c_str())) return "cannot make a video in " + folder + ": no such folder";
   if (!platform::isWritableFolder(folder.c_str()))
     return "cannot make a video in " + folder + ": the folder is not writable";

@@ -112,9 +112,12 @@ std::string executableFolder() {
   ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
   if (n <= 0) return ".";
   buffer[n] = '\0';
-  std::string path(buffer);
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+  return parentFolder(buffer);
+}
+
+std::string parentFolder(const std::string& nativePath) {
+  size_t slash = nativePath.find_last_of('/');
+  return slash == std::string::npos ? std::string(".") : nativePath.substr(0, slash);
 }
 
 bool folderExists(const char* nativeFolder) {

@@ -59,6 +59,9 @@ int processId();
 // Real folder of the running executable (from /proc/self/exe, symbolic links resolved), without
 // a trailing separator; "." when it cannot be read.
 std::string executableFolder();
+// The folder part of a native path: "/opt/dovrix/bin" -> "/opt/dovrix", "/bin" -> "" (the root,
+// ready to be joined with "/..."), a bare "bin" -> ".".
+std::string parentFolder(const std::string& nativePath);
 // These two take native paths as they are (no separator translation): the folders they get
 // come from executableFolder.
 bool folderExists(const char* nativeFolder);
