@@ -149,6 +149,34 @@ TEST_F(MusicDecoderTest, MixedSampleRatesAreRefused) {
   EXPECT_EQ(decoder.lengthFrames(), 0);
 }
 
+// Damaged streams the fuzzer found, where mpg123's output for a broken frame depends on what it
+// decoded before and its seek index points at other frames: whatever way a frame is reached, it
+// holds the samples of the whole song's decode.
+TEST(MusicDecoderDamaged, EveryFrameHoldsTheSameSamplesHoweverReached) {
+  const char* source = std::getenv("DOVRIX_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  const std::string folder = std::string(source) + "/tests/fuzz/corpus/mp3/";
+  for (const char* name : {"seek-right-count-other-samples.mp3", "stitched-seek-wrong-frame.mp3",
+                           "seek-zero-decodes-elsewhere.mp3", "seek-index-lands-early.mp3"}) {
+    DecodedMusic whole;
+    std::string why;
+    ASSERT_TRUE(decodeMusicFile((folder + name).c_str(), &whole, &why)) << name << ": " << why;
+    MusicDecoder decoder;
+    ASSERT_TRUE(decoder.open((folder + name).c_str(), &why)) << name << ": " << why;
+    ASSERT_EQ(decoder.lengthFrames(), whole.frames()) << name;
+    const int64_t length = whole.frames();
+    std::vector<float> chunk(2 * 512);
+    for (int64_t target : {length - 1, length / 2, int64_t(0), length / 3, length}) {
+      ASSERT_TRUE(decoder.seek(target));
+      ASSERT_EQ(decoder.positionFrames(), target);
+      const uint32_t got = decoder.read(chunk.data(), 512);
+      ASSERT_EQ(got, std::min<int64_t>(512, length - target)) << name << " at " << target;
+      EXPECT_TRUE(std::equal(chunk.begin(), chunk.begin() + 2 * got, whole.stereo.begin() + 2 * target))
+          << name << " at " << target;
+    }
+  }
+}
+
 // ---- Player ---------------------------------------------------------------------------------
 
 class MusicPlayerTest : public MusicFileTest {
