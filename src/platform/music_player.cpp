@@ -192,7 +192,7 @@ bool startDevice(MusicPlayer* p, std::string* whyNot) {
 
 MusicPlayer* openMusic(const char* path, std::string* whyNot) {
   MusicPlayer* p = new MusicPlayer();
-  // The decoder reads and scans the file here, before the device (and its lock) exists.
+  // The decoder reads and decodes the whole file here, before the device (and its lock) exists.
   if (!p->decoder.open(path, whyNot) || !startDevice(p, whyNot)) {
     delete p;
     return nullptr;

@@ -1,7 +1,7 @@
 // The music stream: one MP3 file played through SDL2 audio, with pause, sample-exact seek, the
 // position of the sample being heard, and the spectrum of what is being heard.
-// SDL pulls audio through a callback on its own thread; the callback decodes from memory
-// (platform::MusicDecoder), so it never allocates or touches the disk. The player's state is
+// SDL pulls audio through a callback on its own thread; the callback copies from the song
+// decoded at open (platform::MusicDecoder), so it never allocates or touches the disk. The player's state is
 // shared with the main thread under SDL's audio device lock.
 // The device keeps running from open to close: pausing writes silence, so the clock that
 // positions are measured with never stops. Without a sound card the dummy driver stands in.
