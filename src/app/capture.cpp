@@ -220,7 +220,7 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
       analyser.analyse(music.mono.data(), static_cast<int64_t>(music.mono.size()), frame, bins.data());
       spectrum = bins.data();
     }
-    drawDemoFrame(app, tMs, spectrum);
+    drawDemoFrame(app, tMs, spectrum, true);
     if (app.editor) {
       ScopedPass pass("editor");
       app.editor->draw();

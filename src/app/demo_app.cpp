@@ -60,7 +60,7 @@ static void startClock(DemoApp& app) {
   c.deltaSeconds = 0.0f;
 }
 
-bool drawDemoFrame(DemoApp& app, uint32_t tMs, const float* spectrum) {
+bool drawDemoFrame(DemoApp& app, uint32_t tMs, const float* spectrum, bool updateLayers) {
   beginPass("window clear");
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -68,8 +68,8 @@ bool drawDemoFrame(DemoApp& app, uint32_t tMs, const float* spectrum) {
   endPass();
   const DemoClock& c = app.clock;
   uint32_t d = static_cast<uint32_t>(static_cast<int64_t>(c.deltaSeconds * 1000.0f));
-  return drawFrame(app.timeline, app.appState, tMs, d, c.startSeconds + c.playedSeconds,
-                   c.deltaSeconds, spectrum);
+  return drawFrame(app.timeline, updateLayers ? kStateRunning : kStateHalted, tMs, d,
+                   c.startSeconds + c.playedSeconds, c.deltaSeconds, spectrum);
 }
 
 void drawFrameTimeGraph(DemoApp& app, platform::Window* window) {
@@ -217,13 +217,18 @@ void runMainLoop(DemoApp& app, platform::Window* window) {
     // Past the end: nothing more is drawn, the check at the top ends the loop (or the editor
     // holds). A span can end while layers are still scheduled.
     if (tMs > endMs && !app.editor) continue;
-    if (app.appState != kStateHalted && app.controllers) {
-      if (platform::isKeyDown(platform::VK_RETURN)) showLatency(app, tMs);
-      evaluateAllControllers(*app.controllers, static_cast<float>(tMs / 1000.0));
+    // Paused by the editor, controllers and layers stand still; a seek while paused brings them
+    // to the new time once, so the picture shows the frame the author moved to.
+    const bool running = app.appState == kStateRunning;
+    const bool bringToTime = running || tMs != app.shownMs;
+    if (bringToTime) {
+      if (running && platform::isKeyDown(platform::VK_RETURN)) showLatency(app, tMs);
+      if (app.controllers) evaluateAllControllers(*app.controllers, static_cast<float>(tMs / 1000.0));
+      app.shownMs = tMs;
     }
     const float* spectrum = nullptr;
     if (app.music && app.music->spectrumEnabled) spectrum = app.music->spectrum = fetchMusicSpectrum(app.music);
-    if (!drawDemoFrame(app, tMs, spectrum)) {
+    if (!drawDemoFrame(app, tMs, spectrum, bringToTime)) {
       presentBlackFrame(window);
       continue;
     }

@@ -59,6 +59,9 @@ struct DemoApp {
   FpsCounter fps;
   SyncEditor* editor = nullptr;  // owned when attached; null: no editor code runs
   PlaySpan span;
+  // Demo ms the controllers and layers were last brought to. While the editor pauses the show
+  // they stand still, until a seek moves the demo time away from this.
+  uint32_t shownMs = 0;
 };
 
 // The window procedure of the render window: Escape closes, close quits, every message goes to
@@ -80,9 +83,10 @@ void shutdownDemo(DemoApp& app);
 // Demo time in whole milliseconds: (startSeconds + playedSeconds) x 1000, truncated, low 32 bits.
 uint32_t demoMilliseconds(const DemoClock& clock);
 
-// One drawn frame at tMs: the spectrum, the clear, the layers in slot order; false (and nothing
-// drawn) when no layer is active. Does not swap. Shared by the live loop and the capture mode.
-bool drawDemoFrame(DemoApp& app, uint32_t tMs, const float* spectrum);
+// One drawn frame at tMs: the spectrum, the clear, the layers in slot order, each updated to tMs
+// first when `updateLayers` (otherwise drawn as they were); false (and nothing drawn) when no
+// layer is active. Does not swap. Shared by the live loop and the capture mode.
+bool drawDemoFrame(DemoApp& app, uint32_t tMs, const float* spectrum, bool updateLayers);
 
 // The F10 overlay: the frame-time graph over the left quarter, and "FPS:  %d" in the title.
 void drawFrameTimeGraph(DemoApp& app, platform::Window* window);

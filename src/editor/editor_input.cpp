@@ -101,8 +101,14 @@ void SyncEditor::seekTo(float seconds) {
   float start = app->clock.startSeconds;
   float end = static_cast<float>(app->timeline.maxEndMs / 1000.0);
   float played = std::max(0.0f, std::min(seconds, end) - start);
+  // The clock counts whole milliseconds of a float sum, which can fall just short of the one
+  // asked for (0.005 s is 4.99999 ms as a float, 27.97 s is 27969.9993 ms): a few steps of
+  // one float up land on the nearest millisecond, so a seek to a key's time shows the key.
+  const double wantMs = std::floor(static_cast<double>(start + played) * 1000.0 + 0.5);
   app->clock.playedSeconds = played;
-  setMusicTime(app->music, static_cast<uint32_t>(played * 1000.0f));
+  for (int step = 0; step < 16 && demoMilliseconds(app->clock) < wantMs; ++step)
+    app->clock.playedSeconds = std::nextafter(app->clock.playedSeconds, HUGE_VALF);
+  setMusicTime(app->music, static_cast<uint32_t>(static_cast<double>(app->clock.playedSeconds) * 1000.0));
 }
 
 // A key at exactly that time already: a second one there could never be dragged apart from it.

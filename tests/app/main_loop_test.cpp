@@ -238,6 +238,48 @@ TEST_F(MainLoopTest, AnEditorHoldsTheLastFrameInsteadOfEndingTheShow) {
   EXPECT_EQ(app.editor, nullptr);
 }
 
+// Pauses the show at its 20th render and seeks it 1 s on, as the editor's pause and seek do;
+// quits 20 renders later.
+class PauseAndSeekLayer : public RecordingLayer {
+ public:
+  explicit PauseAndSeekLayer(DemoApp* app) : RecordingLayer("pause"), app_(app) {}
+  void render() override {
+    RecordingLayer::render();
+    if (++renders_ == 20) {
+      app_->appState = kStateHalted;
+      app_->clock.playedSeconds += 1.0f;
+    }
+    if (renders_ == 40) platform::postQuitMessage(0);
+  }
+
+ private:
+  DemoApp* app_;
+  int renders_ = 0;
+};
+
+TEST_F(MainLoopTest, ASeekWhilePausedShowsTheNewTimeOnceAndHoldsThere) {
+  add("pause", new PauseAndSeekLayer(&app));
+  add("later", new RecordingLayer("later"));
+  schedule("pause", 1, 0, 5000);
+  schedule("later", 2, 1000, 5000);  // first active at the time the seek goes to
+  Controller* x = findOrCreateController(controllers, "A: x");
+  addKey(*x, 0.0f, 0.0f);
+  addKey(*x, 10.0f, 1.0f);
+  run();
+
+  std::vector<uint32_t> updates;
+  for (const Call& c : calls)
+    if (c.layer == "later" && c.what == "update") updates.push_back(c.ms);
+  ASSERT_EQ(updates.size(), 1u) << "brought to the new time once, then held";
+  EXPECT_GE(updates[0], 1000u);
+  const std::vector<uint32_t> later = renderTimes("later");
+  ASSERT_FALSE(later.empty());
+  EXPECT_EQ(later.front(), updates[0]) << "its first picture is at the new time";
+  EXPECT_EQ(later.back(), updates[0]);
+  EXPECT_NEAR(x->value, updates[0] / 10000.0f, 0.0002f) << "controllers evaluated at the new time";
+  EXPECT_EQ(app.appState, kStateQuitting);
+}
+
 TEST_F(MainLoopTest, FrameTimeGraphCursorWrapsAndTitleShowsFps) {
   app.clock.deltaSeconds = 0.02f;
   for (int i = 0; i < 251; ++i) drawFrameTimeGraph(app, window.handle);

@@ -622,6 +622,18 @@ TEST_F(EditorInputSeek, ArrowsStepABeatOrWithShiftABarAndHomeGoesBackToTheStart)
   EXPECT_FLOAT_EQ(app.clock.playedSeconds, 124.0f) << "not past the end of the time line";
 }
 
+// As floats, 3.1 + 0.5 s is 3599.9998 ms and 27.47 + 0.5 s is 27969.9993 ms: the clock's whole
+// milliseconds would show the frame before the one asked for (before a key at that time).
+TEST_F(EditorInputSeek, ASeekLandsOnTheMillisecondAskedForAndTheMusicFollows) {
+  attach();
+  for (float from : {3.1f, 27.47f, 1.005f}) {
+    app.clock.playedSeconds = from;
+    tap(pf::VK_RIGHT);
+    const uint32_t wanted = static_cast<uint32_t>(std::lround((from + 0.5) * 1000.0));
+    EXPECT_EQ(demoMilliseconds(app.clock), wanted) << "from " << from;
+  }
+}
+
 TEST_F(EditorInputSeek, ArrowsStepTheShownTimeByABeatWhenTheShowStartsLate) {
   app.clock.startSeconds = 2.0f;  // the first layer starts at 2 s
   app.clock.playedSeconds = 3.0f;
