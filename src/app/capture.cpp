@@ -98,16 +98,21 @@ struct CaptureMusic {
   int sampleRate = 0;
 };
 
-CaptureMusic decodeCaptureMusic() {
+// From the song the open stream decoded; without a stream the file is decoded here.
+CaptureMusic captureMusicOf(MusicStream* stream) {
   CaptureMusic music;
+  const platform::DecodedMusic* song = musicSong(stream);
   platform::DecodedMusic decoded;
   std::string why;
-  if (!platform::decodeMusicFile("flash.mp3", &decoded, &why)) {
-    trace(TRACE_WARNING, "capture", "no music for the spectrum: %s", why.c_str());
-    return music;
+  if (!song) {
+    if (!platform::decodeMusicFile("flash.mp3", &decoded, &why)) {
+      trace(TRACE_WARNING, "capture", "no music for the spectrum: %s", why.c_str());
+      return music;
+    }
+    song = &decoded;
   }
-  music.mono = platform::mixToMono(decoded);
-  music.sampleRate = decoded.sampleRate;
+  music.mono = platform::mixToMono(*song);
+  music.sampleRate = song->sampleRate;
   return music;
 }
 
@@ -177,7 +182,7 @@ bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line)
 
   double endSeconds = app.timeline.maxEndMs / 1000.0;
   double toSeconds = (line.toSeconds < 0.0 || line.toSeconds > endSeconds) ? endSeconds : line.toSeconds;
-  CaptureMusic music = decodeCaptureMusic();
+  CaptureMusic music = captureMusicOf(app.music);
   platform::SpectrumAnalyser analyser;
   std::vector<float> bins(platform::kSpectrumBins);
   FrameSink sink;

@@ -47,6 +47,10 @@ const float* fetchMusicSpectrum(MusicStream* music) {
   return streamOf(music) ? platform::fetchSpectrum(music->stream) : nullptr;
 }
 
+const platform::DecodedMusic* musicSong(MusicStream* music) {
+  return streamOf(music) ? platform::musicSong(music->stream) : nullptr;
+}
+
 void stopMusic(MusicStream* music) {
   if (streamOf(music)) platform::stopMusic(music->stream);
 }

@@ -7,6 +7,7 @@
 
 namespace platform {
 struct MusicPlayer;
+struct DecodedMusic;
 }
 
 namespace qorFramework {
@@ -27,6 +28,9 @@ void playMusicStream(MusicStream* music);
 void pauseMusic(MusicStream* music, bool paused);
 uint32_t musicTimeMs(MusicStream* music);
 const float* fetchMusicSpectrum(MusicStream* music);
+// The open stream's whole song, decoded once at open (for the capture's spectrum and the
+// editor's waveform); null when no stream is open.
+const platform::DecodedMusic* musicSong(MusicStream* music);
 void stopMusic(MusicStream* music);
 // Closes the stream (the audio device and its thread) and reports the playback underruns.
 void closeMusicStream(MusicStream& music);

@@ -61,14 +61,17 @@ std::vector<WaveformFrame> waveformFromSamples(const std::vector<float>& mono, i
   return frames;
 }
 
-static std::vector<WaveformFrame> loadWaveform(const char* musicFile, uint32_t lengthMs) {
-  platform::DecodedMusic music;
-  std::string why;
-  if (!musicFile || !platform::decodeMusicFile(musicFile, &music, &why)) {
+// The song the demo's stream plays, which it decoded at open; without a stream, `musicFile`.
+static std::vector<WaveformFrame> loadWaveform(MusicStream* stream, const char* musicFile, uint32_t lengthMs) {
+  const platform::DecodedMusic* song = musicSong(stream);
+  platform::DecodedMusic decoded;
+  std::string why = "no music file";
+  if (!song && musicFile && platform::decodeMusicFile(musicFile, &decoded, &why)) song = &decoded;
+  if (!song) {
     trace(TRACE_INFO, kSource, "no waveform, the strip stays flat: %s", why.c_str());
     return std::vector<WaveformFrame>(lengthMs, WaveformFrame{0, 0});
   }
-  return waveformFromSamples(platform::mixToMono(music), music.sampleRate, lengthMs);
+  return waveformFromSamples(platform::mixToMono(*song), song->sampleRate, lengthMs);
 }
 
 static int scaledPixels(int pixelsAt720, int viewportHeight, int smallest) {
@@ -85,7 +88,7 @@ SyncEditor::SyncEditor(DemoApp* demoApp, const EditorOptions& editorOptions)
   view.lengthUnits = length;
   view.viewStart = 0;
   view.viewEnd = length;
-  view.waveform = loadWaveform(options.musicFile, length);
+  view.waveform = loadWaveform(app ? app->music : nullptr, options.musicFile, length);
   view.labelFont = mainFont;
   view.beatGrid = options.beatGrid;
 }

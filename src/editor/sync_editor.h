@@ -38,7 +38,7 @@ struct EditorOptions {
   BeatGrid beatGrid;               // the tempo: copied into the view, which draws and snaps to it
   bool takesInput = true;          // false (capture): no input, no files, nothing but drawing
   int viewportHeight = 720;        // font sizes scale with it (12 px labels at 720)
-  const char* musicFile = "flash.mp3";  // the waveform's source; missing: a flat strip
+  const char* musicFile = "flash.mp3";  // the waveform's source without an open stream; missing: flat
   WorkspacePaths paths;            // the sync file, its text copy, the editor folder
   std::string loadFile;            // loaded over the curves at init (--load); empty: none
 };

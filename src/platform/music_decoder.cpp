@@ -91,9 +91,11 @@ void decodeToEnd(mpg123_handle* handle, long rate, std::vector<float>* stereo, b
   }
 }
 
-// Opens `file` in `handle`, scans it, goes back to its start and decodes it to the end.
-bool decodeStream(mpg123_handle* handle, MemoryFile* file, const std::string& name,
-                  std::vector<float>* stereo, int* rateOut, std::string* whyNot) {
+// Opens `file` in `handle`, scans it, goes back to its start and decodes it to the end into
+// `song` (whose samples are empty on entry).
+bool decodeStream(mpg123_handle* handle, MemoryFile* file, const std::string& name, DecodedMusic* song,
+                  std::string* whyNot) {
+  std::vector<float>* stereo = &song->stereo;
   long rate = 0;
   int channels = 0, encoding = 0;
   bool ok = mpg123_replace_reader_handle(handle, readMemory, seekMemory, nullptr) == MPG123_OK &&
@@ -115,12 +117,40 @@ bool decodeStream(mpg123_handle* handle, MemoryFile* file, const std::string& na
     return false;
   }
   stereo->shrink_to_fit();
-  *rateOut = static_cast<int>(rate);
+  song->sampleRate = static_cast<int>(rate);
   return true;
 }
 
-bool decodeWholeFile(const char* path, std::vector<float>* stereo, int* rate, std::string* whyNot) {
-  stereo->clear();
+}  // namespace
+
+void MusicDecoder::close() {
+  std::vector<float>().swap(song_.stereo);
+  song_.sampleRate = 0;
+  position_ = 0;
+}
+
+bool MusicDecoder::open(const char* path, std::string* whyNot) {
+  close();  // the old song's memory goes before the new one is decoded
+  return decodeMusicFile(path, &song_, whyNot);
+}
+
+uint32_t MusicDecoder::read(float* out, uint32_t frames) {
+  const int64_t left = lengthFrames() - position_;
+  const uint32_t count = left < frames ? static_cast<uint32_t>(left) : frames;
+  if (count) memcpy(out, song_.stereo.data() + 2 * position_, count * 2 * sizeof(float));
+  position_ += count;
+  return count;
+}
+
+bool MusicDecoder::seek(int64_t frame) {
+  if (song_.stereo.empty()) return false;
+  position_ = std::clamp<int64_t>(frame, 0, lengthFrames());
+  return true;
+}
+
+bool decodeMusicFile(const char* path, DecodedMusic* song, std::string* whyNot) {
+  song->stereo.clear();
+  song->sampleRate = 0;
   const std::string name = path ? path : "(null)";
   MemoryFile file;
   if (!path || !readWholeFile(path, &file.bytes)) {
@@ -133,45 +163,11 @@ bool decodeWholeFile(const char* path, std::vector<float>* stereo, int* rate, st
   }
   mpg123_handle* handle = createHandle(whyNot);
   if (!handle) return false;
-  const bool ok = decodeStream(handle, &file, name, stereo, rate, whyNot);
+  const bool ok = decodeStream(handle, &file, name, song, whyNot);
   mpg123_close(handle);
   mpg123_delete(handle);
-  if (!ok) std::vector<float>().swap(*stereo);
+  if (!ok) std::vector<float>().swap(song->stereo);
   return ok;
-}
-
-}  // namespace
-
-void MusicDecoder::close() {
-  std::vector<float>().swap(stereo_);
-  rate_ = 0;
-  position_ = 0;
-}
-
-bool MusicDecoder::open(const char* path, std::string* whyNot) {
-  close();
-  if (decodeWholeFile(path, &stereo_, &rate_, whyNot)) return true;
-  close();
-  return false;
-}
-
-uint32_t MusicDecoder::read(float* out, uint32_t frames) {
-  const int64_t left = lengthFrames() - position_;
-  const uint32_t count = left < frames ? static_cast<uint32_t>(left) : frames;
-  if (count) memcpy(out, stereo_.data() + 2 * position_, count * 2 * sizeof(float));
-  position_ += count;
-  return count;
-}
-
-bool MusicDecoder::seek(int64_t frame) {
-  if (stereo_.empty()) return false;
-  position_ = std::clamp<int64_t>(frame, 0, lengthFrames());
-  return true;
-}
-
-bool decodeMusicFile(const char* path, DecodedMusic* out, std::string* whyNot) {
-  out->sampleRate = 0;
-  return decodeWholeFile(path, &out->stereo, &out->sampleRate, whyNot);
 }
 
 std::vector<float> mixToMono(const DecodedMusic& music) {

@@ -18,6 +18,13 @@
 
 namespace platform {
 
+// A whole song decoded at once.
+struct DecodedMusic {
+  std::vector<float> stereo;  // interleaved left, right
+  int sampleRate = 0;
+  int64_t frames() const { return static_cast<int64_t>(stereo.size() / 2); }
+};
+
 class MusicDecoder {
  public:
   // Reads the file (demo path) and decodes it. False with a reason when the file is missing,
@@ -33,27 +40,20 @@ class MusicDecoder {
   // False only when nothing is open.
   bool seek(int64_t frame);
 
-  int sampleRate() const { return rate_; }
-  int64_t lengthFrames() const { return static_cast<int64_t>(stereo_.size() / 2); }
+  int sampleRate() const { return song_.sampleRate; }
+  int64_t lengthFrames() const { return song_.frames(); }
   int64_t positionFrames() const { return position_; }
-  // The whole song, interleaved left, right; empty when nothing is open.
-  const std::vector<float>& samples() const { return stereo_; }
+  // The whole song; empty when nothing is open. It does not change until close or open.
+  const DecodedMusic& song() const { return song_; }
 
  private:
-  std::vector<float> stereo_;
-  int rate_ = 0;
+  DecodedMusic song_;
   int64_t position_ = 0;
 };
 
-// The whole song decoded at once, for the offline capture mode and the editor's waveform.
-struct DecodedMusic {
-  std::vector<float> stereo;  // interleaved left, right
-  int sampleRate = 0;
-  int64_t frames() const { return static_cast<int64_t>(stereo.size() / 2); }
-};
-
-// Decodes as MusicDecoder::open does; on failure `out` is left empty.
-bool decodeMusicFile(const char* path, DecodedMusic* out, std::string* whyNot);
+// Reads and decodes the file as MusicDecoder::open does; on failure `song` is left empty and
+// `whyNot` (may be null) says why.
+bool decodeMusicFile(const char* path, DecodedMusic* song, std::string* whyNot);
 
 // (left + right) / 2 per frame: the signal the spectrum looks at.
 std::vector<float> mixToMono(const DecodedMusic& music);

@@ -283,6 +283,8 @@ const char* musicSilentReason(MusicPlayer* p) {
   return p && !p->silentBecause.empty() ? p->silentBecause.c_str() : nullptr;
 }
 
+const DecodedMusic* musicSong(MusicPlayer* p) { return p ? &p->decoder.song() : nullptr; }
+
 uint32_t musicUnderruns(MusicPlayer* p) {
   if (!p) return 0;
   SDL_LockAudioDevice(p->device);

@@ -14,6 +14,7 @@
 namespace platform {
 
 struct MusicPlayer;  // opaque
+struct DecodedMusic;
 
 // Opens the file (demo path), decodes its length and opens an audio device, playing silence
 // until playMusic. Null when the file is missing or undecodable or no device opens; `whyNot`
@@ -37,6 +38,10 @@ void setMusicPositionMs(MusicPlayer* player, uint32_t ms);
 uint32_t musicPositionMs(MusicPlayer* player);
 uint32_t musicLengthMs(MusicPlayer* player);
 
+// The whole song as decoded at open; null for no player. It never changes while the player is
+// open, so any thread may read it without the device lock.
+const DecodedMusic* musicSong(MusicPlayer* player);
+
 // 512 magnitudes of the 1024 mono samples last heard (see SpectrumAnalyser). The array
 // belongs to the player and stays valid until the next fetch or close. Null for no player.
 const float* fetchSpectrum(MusicPlayer* player);
@@ -45,7 +50,8 @@ const float* fetchSpectrum(MusicPlayer* player);
 // device), or null when the music is heard (or the dummy driver was asked for).
 const char* musicSilentReason(MusicPlayer* player);
 
-// Callbacks that could not fill their buffer while the song was playing (decoding errors).
+// Callbacks that could not fill their buffer before the song's end (none is expected: the song
+// is read from memory).
 uint32_t musicUnderruns(MusicPlayer* player);
 
 }  // namespace platform
