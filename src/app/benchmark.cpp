@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture.h"
 #include "platform/gl.h"

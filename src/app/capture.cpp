@@ -15,9 +15,10 @@
 
 #include "app/benchmark.h"
 #include "app/frame_writer.h"
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "app/video_encoder.h"
 #include "editor/sync_editor.h"
+#include "gfx/blur.h"
 #include "gfx/screen_quad.h"
 #include "platform/gl.h"
 #include "platform/music_decoder.h"

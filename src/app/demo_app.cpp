@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "editor/sync_editor.h"
+#include "gfx/blur.h"
 #include "gfx/pass_profiler.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"

@@ -14,7 +14,7 @@
 #include "app/music_stream.h"
 #include "app/resources.h"
 #include "app/scene.h"
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "app/video_encoder.h"
 #include "editor/sync_editor.h"
 #include "gfx/texture_manager.h"

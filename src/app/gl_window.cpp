@@ -1,6 +1,6 @@
 #include "app/gl_window.h"
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "platform/gl.h"
 
 namespace qorFramework {

@@ -16,7 +16,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "platform/gl.h"
 #include "platform/system.h"
 #include "platform/window.h"

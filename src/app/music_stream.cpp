@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "platform/music_player.h"
 
 namespace qorFramework {

@@ -3,7 +3,7 @@
 #include "layers/layer_fade_objects.h"
 #include "layers/layer_flicker_flash.h"
 #include "layers/layer_pp.h"
-#include "layers/layer_test.h"
+#include "layers/layer_earth.h"
 
 namespace qorFramework {
 

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <vector>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "platform/process.h"
 #include "platform/system.h"
 

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 
 namespace qorFramework {
 

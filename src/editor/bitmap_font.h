@@ -1,12 +1,12 @@
 // BitmapFont and drawText: one line of text drawn with a display-list bitmap font at a raster
 // position in overlay coordinates. The glyph lists come from the platform layer (FreeType).
 // Owns: the font's 96 display lists and its platform handle (freed by releaseBitmapFont).
-// Depends on: platform/bitmap_font.h, OpenGL.
+// Depends on: platform/glyph_lists.h, OpenGL.
 #pragma once
 
 #include <string>
 
-#include "platform/bitmap_font.h"
+#include "platform/glyph_lists.h"
 
 namespace qorFramework {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/demo_app.h"
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "editor/help_panel.h"
 #include "editor/overlay_projection.h"
 #include "platform/music_decoder.h"

@@ -1,6 +1,6 @@
 #include "gfx/pass_profiler.h"
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "platform/system.h"
 
 namespace qorFramework {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 
 namespace qorFramework {
 

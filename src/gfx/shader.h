@@ -43,12 +43,4 @@ class GL_Shader {
 // program has no active uniform of that name. GL ignores updates at -1.
 GLint uniformLocation(GL_Shader& shader, const char* uniformName);
 
-// The built-in blur set's GLSL 1.10 sources (vertex stages copy texture coordinate set 0 and use
-// ftransform).
-extern const char* const kBlurVertexSource;
-extern const char* const kBlurFragmentSource;           // "vedeBlurShader"
-extern const char* const kBlurThresholdFragmentSource;  // "vedeBlurThresholdShader"
-extern const char* const kSmartBlurVertexSource;
-extern const char* const kSmartBlurFragmentSource;      // "vedeSmartBlurShader"
-
 }  // namespace qorFramework

@@ -1,6 +1,6 @@
 #include "gfx/texture_manager.h"
 
-#include "app/trace.h"
+#include "platform/trace.h"
 
 namespace qorFramework {
 

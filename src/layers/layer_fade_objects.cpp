@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "gfx/pass_profiler.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"

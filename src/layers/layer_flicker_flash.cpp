@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"
 

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/trace.h"
+#include "platform/trace.h"
+#include "gfx/blur.h"
 #include "gfx/gl_check.h"
 #include "gfx/pass_profiler.h"
 #include "gfx/screen_quad.h"

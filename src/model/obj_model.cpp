@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "platform/system.h"
 
 namespace qorFramework {

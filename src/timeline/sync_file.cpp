@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 
 namespace qorFramework {
 

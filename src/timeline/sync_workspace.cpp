@@ -1,6 +1,6 @@
 #include "timeline/sync_workspace.h"
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "timeline/sync_text.h"
 
 namespace qorFramework {

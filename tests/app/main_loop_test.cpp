@@ -7,7 +7,7 @@
 
 #include "app/demo_app.h"
 #include "app/gl_window.h"
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "editor/sync_editor.h"
 #include "platform/system.h"
 #include "support/test_support.h"

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "gfx/blur.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture.h"
 #include "support/test_support.h"

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "gfx/blur.h"
 #include "gfx/shader.h"
 #include "support/test_support.h"
 

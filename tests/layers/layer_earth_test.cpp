@@ -12,7 +12,7 @@
 
 #include "gfx/texture_manager.h"
 #include "layers/layer_scene_support.h"
-#include "layers/layer_test.h"
+#include "layers/layer_earth.h"
 
 using namespace qorFramework;
 using layerscene::near;

@@ -20,6 +20,7 @@
 #include <stb_image_write.h>
 #pragma GCC diagnostic pop
 
+#include "gfx/blur.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"
 #include "layers/layer_pp.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "platform/system.h"
 
 namespace testsupport {

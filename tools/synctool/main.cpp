@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "../tool_usage.h"
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "timeline/sync_text.h"
 #include "timeline/sync_file.h"
 

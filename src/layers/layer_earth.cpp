@@ -1,6 +1,6 @@
-#include "layers/layer_test.h"
+#include "layers/layer_earth.h"
 
-#include "app/trace.h"
+#include "platform/trace.h"
 #include "gfx/pass_profiler.h"
 #include "gfx/screen_quad.h"
 #include "gfx/texture_manager.h"

@@ -1,6 +1,6 @@
 // FreeType rasterises each glyph once as a hinted 1-bit bitmap; the rows are copied bottom row
 // first into a glBitmap call compiled into the glyph's display list.
-#include "platform/bitmap_font.h"
+#include "platform/glyph_lists.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
