@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_app.h"
+#include "app/music_stream.h"
 #include "editor/sync_editor.h"
 #include "gfx/texture.h"
 #include "platform/window.h"
+#include "support/fake_show.h"
 #include "support/test_support.h"
 #include "timeline/sync_file.h"
 
@@ -27,7 +28,7 @@ const int kWidth = 1280, kHeight = 720;
 
 struct Scene {
   platform::Window* window = nullptr;
-  DemoApp app;
+  testsupport::FakeShow show;
   ControllerList controllers;
   SyncEditor* editor = nullptr;
   GL_MemTexture picture;
@@ -48,14 +49,16 @@ Scene& scene() {
       for (int k = 0; k < 30; ++k) addKey(*controller, k * 4.0f, (k % 3) / 2.0f);
     }
   }
-  s->app.appState = kStateRunning;
-  s->app.timeline.maxEndMs = 124000;
-  s->app.controllers = &s->controllers;
-  s->app.clock.playedSeconds = 40.0f;
+  s->show.clock.playedSeconds = 40.0f;
   EditorOptions options;
   options.takesInput = false;
   options.viewportHeight = kHeight;
-  s->editor = new SyncEditor(&s->app, options);
+  options.musicFile = kMusicFile;
+  EditorHost host;
+  host.transport = &s->show;
+  host.controllers = &s->controllers;
+  host.lengthMs = s->show.lengthMs;
+  s->editor = new SyncEditor(host, options);
   s->editor->init();
   std::vector<uint8_t> pixels(256 * 256 * 4, 128);
   s->picture.create(pixels.data(), 256, 256, GL_RGBA, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);

@@ -80,7 +80,7 @@ bool openSink(FrameSink& sink, const CommandLine& line, int width, int height, d
   settings.fromSeconds = line.fromSeconds;
   settings.toSeconds = toSeconds;
   settings.crf = line.crf;
-  if (platform::fileExists("flash.mp3")) settings.musicFile = "flash.mp3";
+  if (platform::fileExists(kMusicFile)) settings.musicFile = kMusicFile;
   sink.video = std::make_unique<VideoEncoder>();
   return sink.video->open(settings);
 }
@@ -102,11 +102,11 @@ struct CaptureMusic {
 // From the song the open stream decoded; without a stream the file is decoded here.
 CaptureMusic captureMusicOf(MusicStream* stream) {
   CaptureMusic music;
-  const platform::DecodedMusic* song = musicSong(stream);
+  const platform::DecodedMusic* song = streamSong(stream);
   platform::DecodedMusic decoded;
   std::string why;
   if (!song) {
-    if (!platform::decodeMusicFile("flash.mp3", &decoded, &why)) {
+    if (!platform::decodeMusicFile(kMusicFile, &decoded, &why)) {
       trace(TRACE_WARNING, "capture", "no music for the spectrum: %s", why.c_str());
       return music;
     }
@@ -172,118 +172,151 @@ int framesInSpan(double fromSeconds, double toSeconds, double fps) {
 
 }  // namespace
 
-bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line) {
-  if (app.appState != kStateLoaded) return false;
-  app.appState = kStateRunning;
-  app.window = window;
-  int width = 0, height = 0;
-  platform::getClientSize(window, &width, &height);
-  initSharedBlur(width, height);
-  app.clock.startSeconds = static_cast<float>(app.timeline.minStartMs / 1000.0);
+namespace {
 
-  double endSeconds = app.timeline.maxEndMs / 1000.0;
-  double toSeconds = (line.toSeconds < 0.0 || line.toSeconds > endSeconds) ? endSeconds : line.toSeconds;
-  CaptureMusic music = captureMusicOf(app.music);
+// One offline run: the frames it draws, where they go, and how it went.
+struct CaptureRun {
+  explicit CaptureRun(const CommandLine& commandLine) : line(commandLine) {}
+  const CommandLine& line;
+  int width = 0, height = 0;
+  double toSeconds = 0.0;       // the last demo second to capture
+  int total = 0;                // frames in the span
+  CaptureMusic music;
   platform::SpectrumAnalyser analyser;
-  std::vector<float> bins(platform::kSpectrumBins);
+  std::vector<float> bins = std::vector<float>(platform::kSpectrumBins);
   FrameSink sink;
-  bool ok = openSink(sink, line, width, height, toSeconds);
-  // Frames are encoded on the writer's thread while the next one renders.
-  FrameWriter writer;
-  if (ok && sink.writes())
-    writer.begin(width, height, [&sink](int index, const std::vector<unsigned char>& rgb) {
+  FrameWriter writer;           // encodes on its own thread while the next frame renders
+  std::unique_ptr<BenchmarkRecorder> benchmark;
+  bool ok = true;
+  bool stopped = false;         // Escape or the close box
+  int frames = 0;               // frames drawn
+  double lastSeconds = 0.0;     // the demo time of the last frame drawn
+  int failedFrame = -1;         // the frame the writer could not write
+};
+
+// The span, the music for the spectrum, the sink with its writer, and the benchmark's recorder.
+void openCaptureRun(CaptureRun& run, const DemoApp& app) {
+  double endSeconds = app.timeline.maxEndMs / 1000.0;
+  const CommandLine& line = run.line;
+  run.toSeconds = (line.toSeconds < 0.0 || line.toSeconds > endSeconds) ? endSeconds : line.toSeconds;
+  run.total = framesInSpan(line.fromSeconds, run.toSeconds, line.fps);
+  run.music = captureMusicOf(app.music);
+  run.ok = openSink(run.sink, line, run.width, run.height, run.toSeconds);
+  if (run.ok && run.sink.writes()) {
+    FrameSink& sink = run.sink;
+    run.writer.begin(run.width, run.height, [&sink](int index, const std::vector<unsigned char>& rgb) {
       return writeFrame(sink, index, rgb);
     });
-  if (app.editor) app.editor->init();
-  std::unique_ptr<BenchmarkRecorder> benchmark;
-  if (line.benchmark && ok && enablePassProfiler(true)) {
-    benchmark = std::make_unique<BenchmarkRecorder>();
-    benchmark->begin(width, height);
   }
-  int total = framesInSpan(line.fromSeconds, toSeconds, line.fps);
-  ProgressLine progress(total);
-  int frames = 0;
-  double lastSeconds = line.fromSeconds;  // the demo time of the last frame drawn
-  bool stopped = false;
-
-  for (int index = 0; ok && index < total; ++index) {
-    double seconds = line.fromSeconds + index / line.fps;
-    if (quitRequested()) {
-      stopped = true;
-      break;
-    }
-    DemoClock& c = app.clock;
-    c.playedSeconds = static_cast<float>(seconds - c.startSeconds);
-    c.deltaSeconds = index == 0 ? 0.0f : static_cast<float>(1.0 / line.fps);
-    uint32_t tMs = demoMilliseconds(c);
-    if (tMs > app.timeline.maxEndMs) break;
-    if (benchmark) benchmark->beginFrame();
-
-    if (app.controllers) evaluateAllControllers(*app.controllers, static_cast<float>(tMs / 1000.0));
-    const float* spectrum = nullptr;
-    if (!music.mono.empty()) {
-      int64_t frame = static_cast<int64_t>(tMs) * music.sampleRate / 1000;
-      analyser.analyse(music.mono.data(), static_cast<int64_t>(music.mono.size()), frame, bins.data());
-      spectrum = bins.data();
-    }
-    drawDemoFrame(app, tMs, spectrum, true);
-    if (app.editor) {
-      ScopedPass pass("editor");
-      app.editor->draw();
-    }
-    if (sink.writes()) {
-      uint64_t readStart = platform::performanceCounter();
-      double waitedMs = writer.queueWindow(index);
-      addCpuPass("readback", platform::millisecondsSince(readStart) - waitedMs);
-      addCpuPass("waiting for encoding", waitedMs);
-      ok = !writer.failed();
-    }
-    platform::swapBuffers(window);
-    if (benchmark) benchmark->endFrame(seconds);
-    ++frames;
-    lastSeconds = seconds;
-    progress.update(frames);
+  if (line.benchmark && run.ok && enablePassProfiler(true)) {
+    run.benchmark = std::make_unique<BenchmarkRecorder>();
+    run.benchmark->begin(run.width, run.height);
   }
-  progress.breakLine();
-  int failedFrame = -1;
-  if (sink.writes() && !writer.end()) {
-    failedFrame = writer.failedIndex();
+}
+
+// The spectrum the music has at tMs; null without music.
+const float* spectrumAt(CaptureRun& run, uint32_t tMs) {
+  if (run.music.mono.empty()) return nullptr;
+  int64_t frame = static_cast<int64_t>(tMs) * run.music.sampleRate / 1000;
+  run.analyser.analyse(run.music.mono.data(), static_cast<int64_t>(run.music.mono.size()), frame, run.bins.data());
+  return run.bins.data();
+}
+
+// Hands the drawn frame to the writer (read back now, encoded on its thread), timing both.
+void queueFrame(CaptureRun& run, int index) {
+  uint64_t readStart = platform::performanceCounter();
+  double waitedMs = run.writer.queueWindow(index);
+  addCpuPass("readback", platform::millisecondsSince(readStart) - waitedMs);
+  addCpuPass("waiting for encoding", waitedMs);
+  run.ok = !run.writer.failed();
+}
+
+// Frame `index` of the span, drawn exactly as the live loop draws it. False when the clock is
+// past the time line's end.
+bool captureFrame(CaptureRun& run, DemoApp& app, int index) {
+  double seconds = run.line.fromSeconds + index / run.line.fps;
+  stepShowClock(app.clock, seconds, index == 0 ? 0.0f : static_cast<float>(1.0 / run.line.fps));
+  ShowFrame frame;
+  frame.tMs = demoMilliseconds(app.clock);
+  if (frame.tMs > app.timeline.maxEndMs) return false;
+  if (run.benchmark) run.benchmark->beginFrame();
+  frame.spectrum = spectrumAt(run, frame.tMs);
+  renderShowFrame(app, frame);
+  if (run.sink.writes()) queueFrame(run, index);
+  platform::swapBuffers(app.window);
+  if (run.benchmark) run.benchmark->endFrame(seconds);
+  ++run.frames;
+  run.lastSeconds = seconds;
+  return true;
+}
+
+// Waits for the writer and finishes the video; what failed is named by a WARNING.
+void closeSink(CaptureRun& run) {
+  if (run.sink.writes() && !run.writer.end()) {
+    run.failedFrame = run.writer.failedIndex();
     // A video's encoder says what went wrong itself, with ffmpeg's own words.
-    if (!sink.video) trace(TRACE_WARNING, "capture", "cannot write frame %d", failedFrame);
-    ok = false;
+    if (!run.sink.video) trace(TRACE_WARNING, "capture", "cannot write frame %d", run.failedFrame);
+    run.ok = false;
   }
-  if (sink.video) ok = sink.video->finish(ok) && ok;
+  if (run.sink.video) run.ok = run.sink.video->finish(run.ok) && run.ok;
+}
 
+// The closing line on standard error: failed at, stopped at, or done with the speed.
+void printSummary(const CaptureRun& run, double spent) {
+  const CommandLine& line = run.line;
   char summary[512];
-  double spent = progress.spentSeconds();
-  if (!ok) {
-    int at = failedFrame >= 0 ? failedFrame : std::max(0, frames - 1);
-    snprintf(summary, sizeof(summary), "capture: failed at frame %d of %d (%.2f s of the show)\n", at + 1, total,
-             line.fromSeconds + at / line.fps);
-  } else if (stopped) {
-    const std::string& kept = sink.video ? line.videoFile : line.captureDir;
+  if (!run.ok) {
+    int at = run.failedFrame >= 0 ? run.failedFrame : std::max(0, run.frames - 1);
+    snprintf(summary, sizeof(summary), "capture: failed at frame %d of %d (%.2f s of the show)\n", at + 1,
+             run.total, line.fromSeconds + at / line.fps);
+  } else if (run.stopped) {
+    const std::string& kept = run.sink.video ? line.videoFile : line.captureDir;
     snprintf(summary, sizeof(summary), "capture: stopped at %.2f s of the show (frame %d of %d)%s%s%s\n",
-             lastSeconds, frames, total, kept.empty() ? "" : "; ", kept.c_str(),
+             run.lastSeconds, run.frames, run.total, kept.empty() ? "" : "; ", kept.c_str(),
              kept.empty() ? "" : " holds what was captured up to there");
   } else {
     snprintf(summary, sizeof(summary),
              "capture: done, %d frames from %.2f s to %.2f s of the show in %s (%.1f frames a second, "
              "%.2f x real time)\n",
-             frames, line.fromSeconds, lastSeconds, formatDuration(spent).c_str(),
-             spent > 0.0 ? frames / spent : 0.0, spent > 0.0 ? frames / line.fps / spent : 0.0);
+             run.frames, line.fromSeconds, run.lastSeconds, formatDuration(spent).c_str(),
+             spent > 0.0 ? run.frames / spent : 0.0, spent > 0.0 ? run.frames / line.fps / spent : 0.0);
   }
   platform::debugOutput(summary);
-  if (benchmark) {
-    BenchmarkReport report =
-        summariseBenchmark(benchmark->frames, width, height, line.fps, benchmark->startFloorQuadMs);
-    fputs(formatBenchmarkTable(report).c_str(), stdout);
-    fflush(stdout);
-    if (!line.benchmarkJson.empty()) ok = writeBenchmarkJson(line.benchmarkJson, report) && ok;
-    benchmark->end();
-    releasePassProfiler();
+}
+
+// The benchmark's table on standard output and its JSON file when asked for.
+void reportBenchmark(CaptureRun& run) {
+  BenchmarkReport report = summariseBenchmark(run.benchmark->frames, run.width, run.height, run.line.fps,
+                                              run.benchmark->startFloorQuadMs);
+  fputs(formatBenchmarkTable(report).c_str(), stdout);
+  fflush(stdout);
+  if (!run.line.benchmarkJson.empty()) run.ok = writeBenchmarkJson(run.line.benchmarkJson, report) && run.ok;
+  run.benchmark->end();
+  releasePassProfiler();
+}
+
+}  // namespace
+
+bool runCapture(DemoApp& app, platform::Window* window, const CommandLine& line) {
+  CaptureRun run(line);
+  if (!beginShow(app, window, false)) return false;
+  platform::getClientSize(window, &run.width, &run.height);
+  openCaptureRun(run, app);
+  ProgressLine progress(run.total);
+  for (int index = 0; run.ok && index < run.total; ++index) {
+    if (quitRequested()) {
+      run.stopped = true;
+      break;
+    }
+    if (!captureFrame(run, app, index)) break;
+    progress.update(run.frames);
   }
+  progress.breakLine();
+  closeSink(run);
+  printSummary(run, progress.spentSeconds());
+  if (run.benchmark) reportBenchmark(run);
   shutdownDemo(app);
-  return ok;
+  return run.ok;
 }
 
 }  // namespace qorFramework

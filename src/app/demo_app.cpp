@@ -16,11 +16,6 @@ namespace qorFramework {
 
 static DemoApp* procApp = nullptr;
 
-DemoApp::DemoApp() {
-  clock.frequency = static_cast<int64_t>(platform::performanceFrequency());
-  clock.baseCount = static_cast<int64_t>(platform::performanceCounter());
-}
-
 void setWindowProcApp(DemoApp* app) { procApp = app; }
 
 void renderWindowProc(platform::Window* window, uint32_t message, uint32_t wParam, uint32_t lParam) {
@@ -31,46 +26,16 @@ void renderWindowProc(platform::Window* window, uint32_t message, uint32_t wPara
   forwardMessage(procApp->timeline, message, wParam, lParam);
 }
 
-uint32_t demoMilliseconds(const DemoClock& clock) {
-  float seconds = clock.startSeconds + clock.playedSeconds;
-  return static_cast<uint32_t>(static_cast<int64_t>(static_cast<double>(seconds) * 1000.0));
-}
-
-static uint64_t readCounter(const DemoClock& clock) {
-  return clock.readCounter ? clock.readCounter() : platform::performanceCounter();
-}
-
-// One clock sample: elapsed time since the base, the delta to the previous sample, and the
-// played time while running.
-static void sampleClock(DemoApp& app) {
-  DemoClock& c = app.clock;
-  c.nowCount = static_cast<int64_t>(readCounter(c));
-  float elapsed = static_cast<float>(static_cast<double>(c.nowCount - c.baseCount) /
-                                     static_cast<double>(c.frequency));
-  c.deltaSeconds = elapsed - c.elapsedSeconds;
-  c.elapsedSeconds = elapsed;
-  if (app.appState == kStateRunning) c.playedSeconds += c.deltaSeconds;
-}
-
-static void startClock(DemoApp& app) {
-  DemoClock& c = app.clock;
-  c.startSeconds = static_cast<float>(app.timeline.minStartMs / 1000.0);
-  c.deltaSeconds = c.elapsedSeconds = c.playedSeconds = 0.0f;
-  c.frequency = static_cast<int64_t>(platform::performanceFrequency());
-  c.baseCount = static_cast<int64_t>(readCounter(c));
-  c.deltaSeconds = 0.0f;
-}
-
 bool drawDemoFrame(DemoApp& app, uint32_t tMs, const float* spectrum, bool updateLayers) {
   beginPass("window clear");
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   addClearedPixels();
   endPass();
-  const DemoClock& c = app.clock;
+  const ShowClock& c = app.clock;
   uint32_t d = static_cast<uint32_t>(static_cast<int64_t>(c.deltaSeconds * 1000.0f));
   return drawFrame(app.timeline, updateLayers ? kStateRunning : kStateHalted, tMs, d,
-                   c.startSeconds + c.playedSeconds, c.deltaSeconds, spectrum);
+                   demoSeconds(c), c.deltaSeconds, spectrum);
 }
 
 void drawFrameTimeGraph(DemoApp& app, platform::Window* window) {
@@ -129,7 +94,7 @@ void drawFrameTimeGraph(DemoApp& app, platform::Window* window) {
 
 static void showLatency(DemoApp& app, uint32_t tMs) {
   float demoSeconds = static_cast<float>(tMs / 1000.0);
-  float musicSeconds = static_cast<float>(musicTimeMs(app.music) / 1000.0);
+  float musicSeconds = static_cast<float>(streamTimeMs(app.music) / 1000.0);
   char title[64];
   snprintf(title, sizeof(title), "latency: %f\n", demoSeconds - musicSeconds);
   platform::setWindowTitle(app.window, title);
@@ -138,19 +103,9 @@ static void showLatency(DemoApp& app, uint32_t tMs) {
 // The first message-free iteration starts the music and the clock together at the span's
 // start. The music's 0 is the clock's start, as the editor's seeks assume.
 static void startPlayback(DemoApp& app) {
-  if (isMusicAllPaused(app.music)) resumeMusic(app.music);
-  else playMusicStream(app.music);
-  sampleClock(app);
-  float played = static_cast<float>(std::max(0.0, app.span.fromSeconds - app.clock.startSeconds));
-  app.clock.playedSeconds = played;
-  setMusicTime(app.music, static_cast<uint32_t>(static_cast<double>(played) * 1000.0));
-}
-
-// The last millisecond the loop plays: the span's end, never past the time line's.
-static uint32_t playEndMs(const DemoApp& app) {
-  uint32_t end = app.timeline.maxEndMs;
-  if (app.span.toSeconds < 0.0) return end;
-  return static_cast<uint32_t>(std::min<double>(end, app.span.toSeconds * 1000.0));
+  if (isStreamPaused(app.music)) resumeStream(app.music);
+  else playStream(app.music);
+  setStreamTime(app.music, beginShowPlayback(app.clock));
 }
 
 static void presentBlackFrame(platform::Window* window) {
@@ -175,67 +130,87 @@ void shutdownDemo(DemoApp& app) {
   }
 }
 
-void runMainLoop(DemoApp& app, platform::Window* window) {
-  if (app.appState != kStateLoaded) return;
+bool beginShow(DemoApp& app, platform::Window* window, bool live) {
+  if (app.appState != kStateLoaded) return false;
   app.appState = kStateRunning;
   app.window = window;
   int width = 0, height = 0;
   platform::getClientSize(window, &width, &height);
   initSharedBlur(width, height);
-  setMusicTime(app.music, 0);
-  startClock(app);
-  setMusicTime(app.music, 0);
+  setStreamTime(app.music, 0);
+  startShowClock(app.clock, app.timeline.minStartMs);
+  setStreamTime(app.music, 0);
   if (app.editor) {
-    platform::showCursor(true);
+    if (live) platform::showCursor(true);
     app.editor->init();
   }
+  return true;
+}
+
+bool renderShowFrame(DemoApp& app, const ShowFrame& frame) {
+  if (frame.bringToTime && app.controllers)
+    evaluateAllControllers(*app.controllers, static_cast<float>(frame.tMs / 1000.0));
+  const bool drawn = drawDemoFrame(app, frame.tMs, frame.spectrum, frame.bringToTime);
+  if (!drawn && frame.live) return false;
+  if (drawn && frame.frameGraph) drawFrameTimeGraph(app, app.window);
+  if (app.editor) {
+    ScopedPass pass("editor");
+    app.editor->draw();
+  }
+  return drawn;
+}
+
+// One message-free iteration of the live loop after the clock sample: the frame at the clock's
+// millisecond, swapped, or a black one when no layer is active.
+static void playOneFrame(DemoApp& app, uint32_t endMs) {
+  ShowFrame frame;
+  frame.tMs = demoMilliseconds(app.clock);
+  // Past the end: nothing more is drawn, the check at the top of the loop ends it (or the
+  // editor holds). A span can end while layers are still scheduled.
+  if (frame.tMs > endMs && !app.editor) return;
+  // Paused by the editor, controllers and layers stand still; a seek while paused brings them
+  // to the new time once, so the picture shows the frame the author moved to.
+  const bool running = app.appState == kStateRunning;
+  frame.bringToTime = running || frame.tMs != app.shownMs;
+  if (frame.bringToTime) {
+    if (running && platform::isKeyDown(platform::VK_RETURN)) showLatency(app, frame.tMs);
+    app.shownMs = frame.tMs;
+  }
+  if (app.music && app.music->spectrumEnabled) frame.spectrum = app.music->spectrum = fetchStreamSpectrum(app.music);
+  frame.live = true;
+  frame.frameGraph = platform::isKeyDown(platform::VK_F10);
+  if (renderShowFrame(app, frame)) platform::swapBuffers(app.window);
+  else presentBlackFrame(app.window);
+}
+
+// Takes one window message: true when there was one (no frame is drawn in this iteration).
+// The quit message stops the music and ends the loop.
+static bool takeMessage(DemoApp& app) {
+  platform::Message message;
+  if (!platform::peekMessage(&message)) return false;
+  if (message.message == platform::WM_QUIT) {
+    stopStream(app.music);
+    app.appState = kStateQuitting;
+    return true;
+  }
+  platform::dispatchMessage(message);
+  return true;
+}
+
+void runMainLoop(DemoApp& app, platform::Window* window) {
+  if (!beginShow(app, window, true)) return;
   bool started = false;
-  uint32_t endMs = playEndMs(app);
-
+  const uint32_t endMs = playEndMs(app.clock, app.timeline.maxEndMs);
   while (app.appState != kStateQuitting) {
-    uint32_t tMs = demoMilliseconds(app.clock);
     // The show is over; an author's editor holds on the last frame instead.
-    if (tMs > endMs && !(app.editor && app.editor->holdAtEnd())) break;
-
-    platform::Message message;
-    if (platform::peekMessage(&message)) {
-      if (message.message == platform::WM_QUIT) {
-        stopMusic(app.music);
-        app.appState = kStateQuitting;
-        break;
-      }
-      platform::dispatchMessage(message);
-      continue;
-    }
+    if (demoMilliseconds(app.clock) > endMs && !(app.editor && app.editor->holdAtEnd())) break;
+    if (takeMessage(app)) continue;
     if (app.appState == kStateRunning && !started) {
       startPlayback(app);
       started = true;
     }
-    sampleClock(app);
-    if (app.appState != kStateRunning && app.appState != kStateHalted) continue;
-
-    tMs = demoMilliseconds(app.clock);
-    // Past the end: nothing more is drawn, the check at the top ends the loop (or the editor
-    // holds). A span can end while layers are still scheduled.
-    if (tMs > endMs && !app.editor) continue;
-    // Paused by the editor, controllers and layers stand still; a seek while paused brings them
-    // to the new time once, so the picture shows the frame the author moved to.
-    const bool running = app.appState == kStateRunning;
-    const bool bringToTime = running || tMs != app.shownMs;
-    if (bringToTime) {
-      if (running && platform::isKeyDown(platform::VK_RETURN)) showLatency(app, tMs);
-      if (app.controllers) evaluateAllControllers(*app.controllers, static_cast<float>(tMs / 1000.0));
-      app.shownMs = tMs;
-    }
-    const float* spectrum = nullptr;
-    if (app.music && app.music->spectrumEnabled) spectrum = app.music->spectrum = fetchMusicSpectrum(app.music);
-    if (!drawDemoFrame(app, tMs, spectrum, bringToTime)) {
-      presentBlackFrame(window);
-      continue;
-    }
-    if (platform::isKeyDown(platform::VK_F10)) drawFrameTimeGraph(app, window);
-    if (app.editor) app.editor->draw();
-    platform::swapBuffers(window);
+    sampleShowClock(app.clock);
+    if (app.appState == kStateRunning || app.appState == kStateHalted) playOneFrame(app, endMs);
   }
   shutdownDemo(app);
 }

@@ -10,6 +10,7 @@
 #include "platform/window.h"
 #include "timeline/controller.h"
 #include "timeline/schedule.h"
+#include "timeline/show_clock.h"
 
 namespace qorFramework {
 
@@ -18,38 +19,16 @@ class SyncEditor;
 
 constexpr uint32_t kFrameTimeCount = 250;
 
-struct DemoClock {
-  float startSeconds = 0.0f;  // minStartMs / 1000
-  int64_t frequency = 0;      // counter ticks per second
-  int64_t baseCount = 0;      // counter value at which the clock started
-  int64_t nowCount = 0;       // latest sample
-  float elapsedSeconds = 0.0f;
-  float playedSeconds = 0.0f;  // demo seconds accumulated while running
-  float deltaSeconds = 0.0f;   // elapsed of the latest sample minus that of the previous one
-  // The counter read by every sample; the platform's performance counter unless a test or the
-  // capture mode drives time itself.
-  uint64_t (*readCounter)() = nullptr;
-};
-
 struct FpsCounter {
   int32_t frames = 0;
   int32_t lastFps = 0;
   float accumulated = 0.0f;
 };
 
-// The part of the show the main loop plays, in demo seconds: from `fromSeconds` (the music is
-// seeked there with the clock) until `toSeconds` (negative: the time line's end).
-struct PlaySpan {
-  double fromSeconds = 0.0;
-  double toSeconds = -1.0;
-};
-
 struct DemoApp {
-  DemoApp();  // state 0, empty timeline, clock frequency and base sampled once
-
   int32_t appState = kStateSettingUp;
   LayerTimeline timeline;
-  DemoClock clock;
+  ShowClock clock;  // written only through show_clock.h; its span is the part that plays
   ControllerList* controllers = nullptr;        // shared with every layer; lives to process end
   GL_TextureManager* textureManager = nullptr;  // owned; deleted by the loop's shutdown
   MusicStream* music = nullptr;                 // lives in the entry function's frame
@@ -58,7 +37,6 @@ struct DemoApp {
   platform::Window* window = nullptr;           // stored when the main loop starts
   FpsCounter fps;
   SyncEditor* editor = nullptr;  // owned when attached; null: no editor code runs
-  PlaySpan span;
   // Demo ms the controllers and layers were last brought to. While the editor pauses the show
   // they stand still, until a seek moves the demo time away from this.
   uint32_t shownMs = 0;
@@ -70,7 +48,28 @@ struct DemoApp {
 void renderWindowProc(platform::Window* window, uint32_t message, uint32_t wParam, uint32_t lParam);
 void setWindowProcApp(DemoApp* app);
 
-// Runs the show from app.span's start until its end (the time line's end at most), the quit message arrives or the state becomes 4, then
+// Starts the show on a loaded record (state 1 becomes 2): remembers the window, sets up the
+// shared blur at its size, starts the clock at the time line's start (the music set to 0 around
+// it) and initialises an attached editor (showing the cursor first when `live`). Shared by live
+// play and the offline loop of capture, benchmark and video. False, with nothing started, unless
+// the state was 1.
+bool beginShow(DemoApp& app, platform::Window* window, bool live);
+
+// One frame of the show, as live play and the offline loop both draw it.
+struct ShowFrame {
+  uint32_t tMs = 0;                // the demo millisecond shown
+  const float* spectrum = nullptr;  // the music's 512 magnitudes at that time; null: none
+  bool bringToTime = true;         // evaluate the controllers at tMs and update the layers
+  bool live = false;               // live play: a frame with no active layer draws nothing more
+  bool frameGraph = false;         // draw the F10 frame-time graph over the layers
+};
+
+// Draws `frame` without swapping: the controllers brought to its time (when asked), the layers in
+// slot order, the frame-time graph, then an attached editor's overlay. False when no layer was
+// active: the picture is black (and, live, nothing else was drawn).
+bool renderShowFrame(DemoApp& app, const ShowFrame& frame);
+
+// Runs the show from app.clock.span's start until its end (the time line's end at most), the quit message arrives or the state becomes 4, then
 // shuts the layers, the shared blur and the texture manager down. Returns at once unless the
 // state is 1 (loaded).
 void runMainLoop(DemoApp& app, platform::Window* window);
@@ -79,9 +78,6 @@ void runMainLoop(DemoApp& app, platform::Window* window);
 // shared blur, an attached editor (released, then deleted), the texture manager (its GL
 // textures released first). The controllers stay.
 void shutdownDemo(DemoApp& app);
-
-// Demo time in whole milliseconds: (startSeconds + playedSeconds) x 1000, truncated, low 32 bits.
-uint32_t demoMilliseconds(const DemoClock& clock);
 
 // One drawn frame at tMs: the spectrum, the clear, the layers in slot order, each updated to tMs
 // first when `updateLayers` (otherwise drawn as they were); false (and nothing drawn) when no

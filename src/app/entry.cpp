@@ -8,6 +8,7 @@
 #include "app/capture.h"
 #include "app/command_line.h"
 #include "app/demo_app.h"
+#include "app/demo_transport.h"
 #include "app/gl_window.h"
 #include "app/launcher.h"
 #include "app/loading_screen.h"
@@ -23,8 +24,9 @@
 
 namespace qorFramework {
 
-// The one application record and render window of the process.
+// The one application record, its transport and render window of the process.
 static DemoApp demoApp;
+static DemoTransport demoTransport(demoApp);
 static GL_Window renderWindow;
 static LoadingScreen loadingScreen;
 
@@ -65,10 +67,17 @@ static void attachEditor(DemoApp& app, const CommandLine& line, int windowHeight
   options.beatGrid.offsetSeconds = line.beatOffsetSeconds;
   options.takesInput = !line.capture;
   options.viewportHeight = windowHeight;
+  options.song = streamSong(app.music);
+  options.musicFile = kMusicFile;
   // The build names its source tree: saving then updates the repository's text copy too.
   options.paths.textFile = findSourceText("source-tree");
   options.loadFile = line.loadFile;
-  app.editor = new SyncEditor(&app, options);
+  EditorHost host;
+  host.transport = &demoTransport;
+  host.controllers = app.controllers;
+  host.window = renderWindow.handle;
+  host.lengthMs = app.timeline.maxEndMs;
+  app.editor = new SyncEditor(host, options);
 }
 
 static std::string callerFolder() {
@@ -79,8 +88,9 @@ static std::string callerFolder() {
 // A refusal before anything starts: "dovrix: WHY" on standard error.
 static void refuse(const std::string& why) { platform::debugOutput(("dovrix: " + why + "\n").c_str()); }
 
-int demoMain(int argc, char** argv) {
-  CommandLine line = parseCommandLine(argc, argv, callerFolder(), kShowEndMs / 1000.0);
+// The command line's answers that end the program before anything starts: --help, --version,
+// a refused line (status 2) or an output that cannot be written (status 1). -1: go on.
+static int answerCommandLine(const CommandLine& line) {
   if (line.help) {
     fputs(commandLineUsage(), stdout);
     return 0;
@@ -102,37 +112,44 @@ int demoMain(int argc, char** argv) {
       return 1;
     }
   }
+  return -1;
+}
 
+// The scene on the open window: the music, the curves, the layers and their schedule, the
+// loading screen, then the main loop or the offline loop. False when a capture failed.
+static bool playShow(const CommandLine& line, const LaunchSettings& settings, MusicStream& music) {
+  openMusicStream(music, kMusicFile);
+  ControllerList* controllers = new ControllerList();  // lives until the process ends
+  syncSetup(demoApp, &music, controllers);
+  demoApp.clock.span.fromSeconds = line.fromSeconds;
+  demoApp.clock.span.toSeconds = line.toSeconds;
+  registerScene(demoApp, settings.width, settings.height);
+  scheduleScene(demoApp);
+  if (!renderWindow.open) return true;
+  loadingScreen.run(renderWindow.handle, demoApp.timeline, demoApp.textureManager, controllers,
+                    &demoApp.appState, !line.capture);
+  if (demoApp.appState == kStateLoaded) attachEditor(demoApp, line, settings.height);
+  if (line.capture) return runCapture(demoApp, renderWindow.handle, line);
+  runMainLoop(demoApp, renderWindow.handle);
+  return true;
+}
+
+int demoMain(int argc, char** argv) {
+  CommandLine line = parseCommandLine(argc, argv, callerFolder(), kShowEndMs / 1000.0);
+  int answer = answerCommandLine(line);
+  if (answer >= 0) return answer;
   if (!enterResources()) return 1;
   startTrace();
 
   LaunchSettings settings = chooseSettings(line);
   if (settings.cancelled) return 0;
-
   renderWindow.create("vek", settings.width, settings.height, 1.77f, settings.fullscreen, renderWindowProc);
   setWindowProcApp(&demoApp);
 
   MusicStream music;
-  openMusicStream(music, "flash.mp3");
+  bool captured = playShow(line, settings, music);
 
-  ControllerList* controllers = new ControllerList();  // lives until the process ends
-  syncSetup(demoApp, &music, controllers);
-
-  demoApp.span.fromSeconds = line.fromSeconds;
-  demoApp.span.toSeconds = line.toSeconds;
-  registerScene(demoApp, settings.width, settings.height);
-  scheduleScene(demoApp);
-
-  bool captured = true;
-  if (renderWindow.open) {
-    loadingScreen.run(renderWindow.handle, demoApp.timeline, demoApp.textureManager, controllers,
-                      &demoApp.appState, !line.capture);
-    if (demoApp.appState == kStateLoaded) attachEditor(demoApp, line, settings.height);
-    if (line.capture) captured = runCapture(demoApp, renderWindow.handle, line);
-    else runMainLoop(demoApp, renderWindow.handle);
-  }
-
-  stopMusic(&music);
+  stopStream(&music);
   // Joins the audio thread now rather than letting it run into the process exit.
   closeMusicStream(music);
   demoApp.appState = kStateQuitting;

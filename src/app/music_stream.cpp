@@ -19,39 +19,39 @@ void openMusicStream(MusicStream& music, const char* fileName) {
 
 static platform::MusicPlayer* streamOf(MusicStream* music) { return music ? music->stream : nullptr; }
 
-void setMusicTime(MusicStream* music, uint32_t milliseconds) {
+void setStreamTime(MusicStream* music, uint32_t milliseconds) {
   if (streamOf(music)) platform::setMusicPositionMs(music->stream, milliseconds);
 }
 
-bool isMusicAllPaused(MusicStream* music) {
+bool isStreamPaused(MusicStream* music) {
   return streamOf(music) && platform::isMusicPaused(music->stream);
 }
 
-void resumeMusic(MusicStream* music) {
+void resumeStream(MusicStream* music) {
   if (streamOf(music)) platform::setMusicPaused(music->stream, false);
 }
 
-void playMusicStream(MusicStream* music) {
+void playStream(MusicStream* music) {
   if (streamOf(music)) platform::playMusic(music->stream);
 }
 
-void pauseMusic(MusicStream* music, bool paused) {
+void pauseStream(MusicStream* music, bool paused) {
   if (streamOf(music)) platform::setMusicPaused(music->stream, paused);
 }
 
-uint32_t musicTimeMs(MusicStream* music) {
+uint32_t streamTimeMs(MusicStream* music) {
   return streamOf(music) ? platform::musicPositionMs(music->stream) : 0;
 }
 
-const float* fetchMusicSpectrum(MusicStream* music) {
+const float* fetchStreamSpectrum(MusicStream* music) {
   return streamOf(music) ? platform::fetchSpectrum(music->stream) : nullptr;
 }
 
-const platform::DecodedMusic* musicSong(MusicStream* music) {
+const platform::DecodedMusic* streamSong(MusicStream* music) {
   return streamOf(music) ? platform::musicSong(music->stream) : nullptr;
 }
 
-void stopMusic(MusicStream* music) {
+void stopStream(MusicStream* music) {
   if (streamOf(music)) platform::stopMusic(music->stream);
 }
 

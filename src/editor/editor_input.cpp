@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/demo_app.h"
 #include "editor/sync_editor.h"
 #include "platform/gl.h"
 #include "platform/win_codes.h"
@@ -90,25 +89,12 @@ void SyncEditor::reset() {
 }
 
 void SyncEditor::setPlaying(bool playing) {
-  if (!app || (app->appState != kStateRunning && app->appState != kStateHalted)) return;
-  pauseMusic(app->music, !playing);
-  app->appState = playing ? kStateRunning : kStateHalted;
+  if (host.transport) host.transport->setPaused(!playing);
 }
 
-// Demo time `seconds`, clamped to the time line; the music follows (its 0 is the clock's start).
+// Demo time `seconds`, clamped to the time line, on a whole millisecond; the music follows.
 void SyncEditor::seekTo(float seconds) {
-  if (!app) return;
-  float start = app->clock.startSeconds;
-  float end = static_cast<float>(app->timeline.maxEndMs / 1000.0);
-  float played = std::max(0.0f, std::min(seconds, end) - start);
-  // The clock counts whole milliseconds of a float sum, which can fall just short of the one
-  // asked for (0.005 s is 4.99999 ms as a float, 27.97 s is 27969.9993 ms): a few steps of
-  // one float up land on the nearest millisecond, so a seek to a key's time shows the key.
-  const double wantMs = std::floor(static_cast<double>(start + played) * 1000.0 + 0.5);
-  app->clock.playedSeconds = played;
-  for (int step = 0; step < 16 && demoMilliseconds(app->clock) < wantMs; ++step)
-    app->clock.playedSeconds = std::nextafter(app->clock.playedSeconds, HUGE_VALF);
-  setMusicTime(app->music, static_cast<uint32_t>(static_cast<double>(app->clock.playedSeconds) * 1000.0));
+  if (host.transport) host.transport->seek(seconds);
 }
 
 // A key at exactly that time already: a second one there could never be dragged apart from it.
@@ -128,9 +114,9 @@ void SyncEditor::recordKey(float seconds) {
 }
 
 bool SyncEditor::holdAtEnd() {
-  if (!options.takesInput || !app) return false;
+  if (!options.takesInput || !host.transport) return false;
   setPlaying(false);
-  seekTo(static_cast<float>(app->timeline.maxEndMs / 1000.0));
+  seekTo(host.transport->lengthSeconds());
   return true;
 }
 
@@ -195,11 +181,11 @@ void SyncEditor::writeStatus() {
 const char* SyncEditor::snapText() const { return snapToBeats ? snapUnitText(snapUnitBeats) : "off"; }
 
 void SyncEditor::updateTitle() {
-  if (!app || !app->window) return;
+  if (!host.window) return;
   bool dirty = workspace.dirty();
   if (dirty == titleDirty) return;
   titleDirty = dirty;
-  platform::setWindowTitle(app->window, (baseTitle + (dirty ? " *" : "")).c_str());
+  platform::setWindowTitle(host.window, (baseTitle + (dirty ? " *" : "")).c_str());
 }
 
 // ---- keys ----------------------------------------------------------------------------------
@@ -219,7 +205,7 @@ void SyncEditor::keyPressed(uint32_t key, bool repeat) {
     return;
   }
   float beat = static_cast<float>(shift ? view.beatGrid.barSeconds() : view.beatGrid.beatSeconds());
-  float now = app ? app->clock.startSeconds + app->clock.playedSeconds : 0.0f;
+  float now = host.transport ? host.transport->now() : 0.0f;
   switch (static_cast<int>(key)) {
     case platform::VK_F1:
       if (!repeat) helpVisible = !helpVisible;
@@ -237,7 +223,7 @@ void SyncEditor::keyPressed(uint32_t key, bool repeat) {
       writeStatus();
       break;
     case platform::VK_SPACE:  // in record mode the frame's poll inserts keys instead
-      if (!recordMode && !repeat && app) setPlaying(app->appState == kStateHalted);
+      if (!recordMode && !repeat && host.transport) setPlaying(host.transport->paused());
       break;
     case platform::VK_LEFT:
       seekTo(now - beat);
@@ -299,7 +285,7 @@ void SyncEditor::pointerMoved(uint32_t lParam) {
 bool SyncEditor::pickController(ListPanel& panel, ListPanel& other) {
   int id = panel.hitTest(mouseX, mouseY);
   if (id == -1) return false;
-  ControllerList* list = app ? app->controllers : nullptr;
+  ControllerList* list = host.controllers;
   Controller* hit = list && id >= 0 && static_cast<size_t>(id) < list->size() ? (*list)[id].get() : nullptr;
   if (!keyDown[platform::VK_SHIFT]) {
     selectedControllerIndex = id;

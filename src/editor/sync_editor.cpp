@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/demo_app.h"
-#include "platform/trace.h"
 #include "editor/help_panel.h"
 #include "editor/overlay_projection.h"
 #include "platform/music_decoder.h"
+#include "platform/system.h"
+#include "platform/trace.h"
 #include "platform/window.h"
 
 namespace qorFramework {
@@ -61,9 +61,9 @@ std::vector<WaveformFrame> waveformFromSamples(const std::vector<float>& mono, i
   return frames;
 }
 
-// The song the demo's stream plays, which it decoded at open; without a stream, `musicFile`.
-static std::vector<WaveformFrame> loadWaveform(MusicStream* stream, const char* musicFile, uint32_t lengthMs) {
-  const platform::DecodedMusic* song = musicSong(stream);
+// The song the show plays (decoded once when its stream opened); without one, `musicFile`.
+static std::vector<WaveformFrame> loadWaveform(const platform::DecodedMusic* song, const char* musicFile,
+                                               uint32_t lengthMs) {
   platform::DecodedMusic decoded;
   std::string why = "no music file";
   if (!song && musicFile && platform::decodeMusicFile(musicFile, &decoded, &why)) song = &decoded;
@@ -79,16 +79,17 @@ static int scaledPixels(int pixelsAt720, int viewportHeight, int smallest) {
   return pixels < smallest ? smallest : pixels;
 }
 
-SyncEditor::SyncEditor(DemoApp* demoApp, const EditorOptions& editorOptions)
-    : app(demoApp), options(editorOptions) {
+SyncEditor::SyncEditor(const EditorHost& editorHost, const EditorOptions& editorOptions)
+    : host(editorHost), options(editorOptions) {
   mainFont = createBitmapFont("mainFont", scaledPixels(12, options.viewportHeight, 8));
   timeFont = createBitmapFont("timeFont", scaledPixels(20, options.viewportHeight, 10));
-  uint32_t length = app && app->timeline.maxEndMs > 0 ? app->timeline.maxEndMs : 1;
+  uint32_t length = host.lengthMs > 0 ? host.lengthMs : 1;
   view.unitsPerSecond = 1000;
   view.lengthUnits = length;
   view.viewStart = 0;
   view.viewEnd = length;
-  view.waveform = loadWaveform(app ? app->music : nullptr, options.musicFile, length);
+  view.waveform = loadWaveform(options.song, options.musicFile, length);
+  wallStart = platform::performanceCounter();
   view.labelFont = mainFont;
   view.beatGrid = options.beatGrid;
 }
@@ -103,7 +104,7 @@ void SyncEditor::loadButtons() {
 }
 
 void SyncEditor::fillPanels() {
-  ControllerList* list = app ? app->controllers : nullptr;
+  ControllerList* list = host.controllers;
   size_t count = list ? list->size() : 0;
   for (size_t i = 0; i < count; ++i) {
     ListPanel& panel = i < kControllersPerPanel ? controllersPanel : controllersPanel2;
@@ -130,7 +131,7 @@ void SyncEditor::init() {
   loadButtons();
   hoveredKey = -1;
   fillPanels();
-  ControllerList* list = app ? app->controllers : nullptr;
+  ControllerList* list = host.controllers;
   selectedController = list && !list->empty() ? (*list)[0].get() : nullptr;
   view.controller = selectedController;
   view.rebuildDisplayList();
@@ -139,7 +140,7 @@ void SyncEditor::init() {
   workspace.open(list, options.paths);
   if (!options.loadFile.empty() && workspace.load(options.loadFile.c_str())) view.rebuildDisplayList();
   writeStatus();
-  baseTitle = app->window ? platform::windowTitle(app->window) : "";
+  baseTitle = host.window ? platform::windowTitle(host.window) : "";
   updateTitle();
 }
 
@@ -160,8 +161,8 @@ void SyncEditor::pollRecordKey() {
   if (!recordMode) return;
   if (!spaceLatch && space) {
     spaceLatch = true;
-    if (app && app->music && app->music->stream && selectedController)
-      recordKey(static_cast<float>(musicTimeMs(app->music) / 1000.0));
+    double heard = host.transport ? host.transport->musicSeconds() : -1.0;
+    if (heard >= 0.0 && selectedController) recordKey(static_cast<float>(heard));
   } else if (!space) {
     spaceLatch = false;
   }
@@ -217,10 +218,11 @@ void SyncEditor::drawPanels() {
 void SyncEditor::draw() {
   rebuild();  // every frame, hidden or not
   view.selectedKeys = selectedKeys;
-  float demoSeconds = app ? app->clock.startSeconds + app->clock.playedSeconds : 0.0f;
+  float demoSeconds = host.transport ? host.transport->now() : 0.0f;
   view.playTime = demoSeconds;
 
-  if (options.takesInput && app && workspace.pollTextFile(app->clock.elapsedSeconds)) view.rebuildDisplayList();
+  double wallSeconds = platform::millisecondsSince(wallStart) / 1000.0;
+  if (options.takesInput && workspace.pollTextFile(wallSeconds)) view.rebuildDisplayList();
   updateTitle();
 
   bool visible = true;

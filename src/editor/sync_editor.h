@@ -1,11 +1,11 @@
 // SyncEditor: the overlay in which an author edits the controllers' curves while the show plays.
-// The shell holds it through DemoApp::editor (null: no editor code runs) and calls, over the
-// program's life: init() before the main loop, draw() after each frame's layers, handleInput()
-// for every window message before the layers see it, release() at exit before deleting it.
+// The shell holds it (null: no editor code runs) and calls, over the program's life: init()
+// before the main loop, draw() after each frame's layers, handleInput() for every window message
+// before the layers see it, release() at exit before deleting it.
 // Owns: its fonts, its curve view (waveform and display list), its widgets, a private texture
 // manager for the button images, and the undo snapshot files it names.
-// Depends on: the application record (clock, controllers, music), the controllers and sync
-// file, the editor widgets and curve view, the platform's key state.
+// Depends on: the show's transport, the controllers and sync file, the editor widgets and curve
+// view, the platform's window title and key state.
 #pragma once
 
 #include <cstdint>
@@ -21,10 +21,14 @@
 #include "timeline/controller.h"
 #include "timeline/sync_file.h"
 #include "timeline/sync_workspace.h"
+#include "timeline/transport.h"
+
+namespace platform {
+struct DecodedMusic;
+struct Window;
+}  // namespace platform
 
 namespace qorFramework {
-
-struct DemoApp;
 
 constexpr int kControllersPerPanel = 40;
 constexpr size_t kStatusTextSize = 512;
@@ -38,9 +42,18 @@ struct EditorOptions {
   BeatGrid beatGrid;               // the tempo: copied into the view, which draws and snaps to it
   bool takesInput = true;          // false (capture): no input, no files, nothing but drawing
   int viewportHeight = 720;        // font sizes scale with it (12 px labels at 720)
-  const char* musicFile = "flash.mp3";  // the waveform's source without an open stream; missing: flat
+  const platform::DecodedMusic* song = nullptr;  // the waveform's source: the song the show plays
+  const char* musicFile = nullptr;  // without a song, the waveform is decoded from this; none: flat
   WorkspacePaths paths;            // the sync file, its text copy, the editor folder
   std::string loadFile;            // loaded over the curves at init (--load); empty: none
+};
+
+// What the editor works on: all owned elsewhere, all outliving the editor.
+struct EditorHost {
+  Transport* transport = nullptr;         // null: the show stands still at 0
+  ControllerList* controllers = nullptr;  // the show's curves; null: nothing to edit
+  platform::Window* window = nullptr;     // its title carries the unsaved mark; may be null
+  uint32_t lengthMs = 0;                  // the time line's last millisecond
 };
 
 // A copied key: its time after the first copied key, its value, and the mode of the stretch
@@ -58,7 +71,7 @@ class SyncEditor {
  public:
   // Creates the fonts (context current), fills the waveform from the decoded music, sets the
   // view to the whole time line (one unit a millisecond) and the initial model state.
-  SyncEditor(DemoApp* app, const EditorOptions& options);
+  SyncEditor(const EditorHost& host, const EditorOptions& options);
 
   // Loads the buttons, fills the panels, selects the first controller, builds the display list.
   void init();
@@ -85,7 +98,7 @@ class SyncEditor {
   const char* snapText() const;
 
   // ---- model state ----
-  DemoApp* app;
+  EditorHost host;
   CurveView view;
   Controller* selectedController = nullptr;
   int hoveredKey = -1;
@@ -123,6 +136,7 @@ class SyncEditor {
   std::vector<ClipKey> clipboard;  // Ctrl+C
   bool titleDirty = false;         // the window title shows the unsaved mark
   std::string baseTitle;
+  uint64_t wallStart = 0;          // performance counter at construction: the file poll's clock
   EditorOptions options;
 
  private:

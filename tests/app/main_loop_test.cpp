@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/demo_app.h"
+#include "app/demo_transport.h"
 #include "app/gl_window.h"
 #include "platform/trace.h"
 #include "editor/sync_editor.h"
@@ -75,6 +76,15 @@ class MainLoopTest : public ::testing::Test {
   void schedule(const char* name, uint32_t slot, uint32_t start, uint32_t end) {
     scheduleLayer(app.timeline, app.appState, name, slot, start, end);
   }
+  // The editor's view of this record: its transport, curves, window and time line.
+  EditorHost editorHost() {
+    EditorHost host;
+    host.transport = &transport;
+    host.controllers = &controllers;
+    host.window = window.handle;
+    host.lengthMs = app.timeline.maxEndMs;
+    return host;
+  }
   void run() {
     app.appState = kStateLoaded;
     runMainLoop(app, window.handle);
@@ -89,6 +99,7 @@ class MainLoopTest : public ::testing::Test {
   testsupport::DebugCapture capture{1};
   GL_Window window;
   DemoApp app;
+  DemoTransport transport{app};
   ControllerList controllers;
 };
 
@@ -113,8 +124,8 @@ TEST_F(MainLoopTest, ScheduleEndsAreInclusiveAndTheLoopStopsAfterTheLastMillisec
 TEST_F(MainLoopTest, APlaySpanStartsTheClockAtItsStartAndEndsTheShowAfterItsEnd) {
   add("a", new RecordingLayer("a"));
   schedule("a", 1, 0, 100);
-  app.span.fromSeconds = 0.040;
-  app.span.toSeconds = 0.060;
+  app.clock.span.fromSeconds = 0.040;
+  app.clock.span.toSeconds = 0.060;
   run();
   std::vector<uint32_t> times = renderTimes("a");
   ASSERT_FALSE(times.empty());
@@ -198,7 +209,7 @@ TEST_F(MainLoopTest, AnAttachedEditorGetsTheMessagesAndIsInitialisedAndReleasedB
   add("a", new RecordingLayer("a"));
   schedule("a", 1, 0, 100000);
   findOrCreateController(controllers, "A: x");
-  SyncEditor* editor = new SyncEditor(&app, quietEditor());
+  SyncEditor* editor = new SyncEditor(editorHost(), quietEditor());
   app.editor = editor;
   renderWindowProc(window.handle, platform::WM_KEYDOWN, 'G', 0);  // the editor's snapping key
   EXPECT_TRUE(editor->snapToBeats);
@@ -231,7 +242,7 @@ TEST_F(MainLoopTest, AnEditorHoldsTheLastFrameInsteadOfEndingTheShow) {
   add("quit", new QuittingLayer(&framesLeft));
   schedule("a", 1, 0, 5);
   schedule("quit", 2, 0, 5);
-  app.editor = new SyncEditor(&app, quietEditor());
+  app.editor = new SyncEditor(editorHost(), quietEditor());
   run();
   EXPECT_EQ(framesLeft, 0) << "the show did not end on its own";
   EXPECT_EQ(renderTimes("a").back(), 5u);
@@ -246,8 +257,9 @@ class PauseAndSeekLayer : public RecordingLayer {
   void render() override {
     RecordingLayer::render();
     if (++renders_ == 20) {
-      app_->appState = kStateHalted;
-      app_->clock.playedSeconds += 1.0f;
+      DemoTransport transport(*app_);
+      transport.setPaused(true);
+      transport.seek(transport.now() + 1.0f);
     }
     if (renders_ == 40) platform::postQuitMessage(0);
   }

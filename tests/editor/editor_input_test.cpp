@@ -13,13 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_app.h"
-#include "app/music_stream.h"
 #include "editor/sync_editor.h"
 #include "platform/mp3_maker.h"
 #include "platform/system.h"
 #include "platform/win_codes.h"
 #include "platform/window.h"
+#include "support/fake_show.h"
 #include "support/test_support.h"
 
 using namespace qorFramework;
@@ -52,9 +51,6 @@ class EditorInputTest : public testsupport::GLTest {
     GLTest::SetUp();
     ASSERT_FALSE(HasFatalFailure());
     pf::makeDirectory("data");
-    app.appState = kStateRunning;
-    app.timeline.maxEndMs = 124000;
-    app.controllers = &controllers;
     curve = findOrCreateController(controllers, "Curve: value");
     addKey(*curve, 1.0f, 0.2f);
     addKey(*curve, 3.0f, 0.6f);
@@ -69,7 +65,6 @@ class EditorInputTest : public testsupport::GLTest {
       delete editor;
       editor = nullptr;
     }
-    closeMusicStream(music);
     GLTest::TearDown();
   }
 
@@ -78,7 +73,12 @@ class EditorInputTest : public testsupport::GLTest {
     options.musicFile = "no-such.mp3";
     options.viewportHeight = height_;
     options.takesInput = takesInput;
-    editor = new SyncEditor(&app, options);
+    EditorHost host;
+    host.transport = &show;
+    host.controllers = &controllers;
+    host.window = window;
+    host.lengthMs = show.lengthMs;
+    editor = new SyncEditor(host, options);
     editor->init();
     editor->draw();  // the panels and buttons answer where they were last drawn
     editor->view.viewStart = 0;
@@ -137,9 +137,9 @@ class EditorInputTest : public testsupport::GLTest {
 
   testsupport::ScratchDir scratch;
   testsupport::DebugCapture capture;
-  DemoApp app;
+  testsupport::FakeShow show;
   ControllerList controllers;
-  MusicStream music;
+  pf::Window* window = nullptr;  // the window whose title the editor marks
   Controller* curve = nullptr;      // keys at 1, 3, 5, 7 s
   Controller* reference = nullptr;  // keys at 2, 4.03, 5 s
   SyncEditor* editor = nullptr;
@@ -573,7 +573,7 @@ TEST_F(EditorInputSeek, TabClickMovesTheClockAndClearsOnlyTheKeySelection) {
   down(pf::VK_TAB);
   click(400, kStripY);  // no stream is open: the clock alone moves
   up(pf::VK_TAB);
-  EXPECT_NEAR(app.clock.playedSeconds, 4.0f, 1e-3f);
+  EXPECT_NEAR(show.clock.playedSeconds, 4.0f, 1e-3f);
   EXPECT_TRUE(editor->selectedKeys.empty());
   EXPECT_EQ(editor->selectedSegment, 1);
   EXPECT_FALSE(editor->rangeSelecting) << "a seek is not a zoom";
@@ -582,44 +582,39 @@ TEST_F(EditorInputSeek, TabClickMovesTheClockAndClearsOnlyTheKeySelection) {
 }
 
 TEST_F(EditorInputSeek, TabClickAndArrowsMoveTheMusicAndTheTransportPausesIt) {
-  testsupport::writeFile("tone.mp3", mp3maker::encodeMp3(mp3maker::toneSamples({{440, 6.0, 0.5f}})));
-  openMusicStream(music, "tone.mp3");
-  ASSERT_NE(music.stream, nullptr);
-  app.music = &music;
   attach();
   down(pf::VK_TAB);
   click(400, kStripY);
   up(pf::VK_TAB);
-  EXPECT_NEAR(static_cast<double>(musicTimeMs(&music)), 4000.0, 50.0);
+  ASSERT_FALSE(show.musicSeeks.empty());
+  EXPECT_EQ(show.musicSeeks.back(), 4000u);
   click(kPauseX, kButtonY);
-  EXPECT_TRUE(isMusicAllPaused(&music));
-  EXPECT_EQ(app.appState, kStateHalted);
+  EXPECT_EQ(show.appState, kStateHalted);
   tap(pf::VK_RIGHT);
-  EXPECT_NEAR(app.clock.playedSeconds, 4.5f, 1e-3f);
-  EXPECT_NEAR(static_cast<double>(musicTimeMs(&music)), 4500.0, 50.0) << "seeking works while paused";
+  EXPECT_NEAR(show.clock.playedSeconds, 4.5f, 1e-3f);
+  EXPECT_EQ(show.musicSeeks.back(), 4500u) << "seeking works while paused";
   click(kPlayX, kButtonY);
-  EXPECT_FALSE(isMusicAllPaused(&music));
-  EXPECT_EQ(app.appState, kStateRunning);
+  EXPECT_EQ(show.appState, kStateRunning);
 }
 
 TEST_F(EditorInputSeek, ArrowsStepABeatOrWithShiftABarAndHomeGoesBackToTheStart) {
   attach();
-  app.clock.playedSeconds = 10.0f;
+  show.clock.playedSeconds = 10.0f;
   tap(pf::VK_RIGHT);
-  EXPECT_FLOAT_EQ(app.clock.playedSeconds, 10.5f);
+  EXPECT_FLOAT_EQ(show.clock.playedSeconds, 10.5f);
   chord(pf::VK_SHIFT, pf::VK_RIGHT);
-  EXPECT_FLOAT_EQ(app.clock.playedSeconds, 12.5f);
+  EXPECT_FLOAT_EQ(show.clock.playedSeconds, 12.5f);
   tap(pf::VK_LEFT);
-  EXPECT_FLOAT_EQ(app.clock.playedSeconds, 12.0f);
+  EXPECT_FLOAT_EQ(show.clock.playedSeconds, 12.0f);
   chord(pf::VK_SHIFT, pf::VK_LEFT);
-  EXPECT_FLOAT_EQ(app.clock.playedSeconds, 10.0f);
+  EXPECT_FLOAT_EQ(show.clock.playedSeconds, 10.0f);
   tap(pf::VK_HOME);
-  EXPECT_FLOAT_EQ(app.clock.playedSeconds, 0.0f);
+  EXPECT_FLOAT_EQ(show.clock.playedSeconds, 0.0f);
   tap(pf::VK_LEFT);
-  EXPECT_FLOAT_EQ(app.clock.playedSeconds, 0.0f);
-  app.clock.playedSeconds = 123.8f;
+  EXPECT_FLOAT_EQ(show.clock.playedSeconds, 0.0f);
+  show.clock.playedSeconds = 123.8f;
   tap(pf::VK_RIGHT);
-  EXPECT_FLOAT_EQ(app.clock.playedSeconds, 124.0f) << "not past the end of the time line";
+  EXPECT_FLOAT_EQ(show.clock.playedSeconds, 124.0f) << "not past the end of the time line";
 }
 
 // As floats, 3.1 + 0.5 s is 3599.9998 ms and 27.47 + 0.5 s is 27969.9993 ms: the clock's whole
@@ -627,21 +622,21 @@ TEST_F(EditorInputSeek, ArrowsStepABeatOrWithShiftABarAndHomeGoesBackToTheStart)
 TEST_F(EditorInputSeek, ASeekLandsOnTheMillisecondAskedForAndTheMusicFollows) {
   attach();
   for (float from : {3.1f, 27.47f, 1.005f}) {
-    app.clock.playedSeconds = from;
+    show.clock.playedSeconds = from;
     tap(pf::VK_RIGHT);
     const uint32_t wanted = static_cast<uint32_t>(std::lround((from + 0.5) * 1000.0));
-    EXPECT_EQ(demoMilliseconds(app.clock), wanted) << "from " << from;
+    EXPECT_EQ(demoMilliseconds(show.clock), wanted) << "from " << from;
   }
 }
 
 TEST_F(EditorInputSeek, ArrowsStepTheShownTimeByABeatWhenTheShowStartsLate) {
-  app.clock.startSeconds = 2.0f;  // the first layer starts at 2 s
-  app.clock.playedSeconds = 3.0f;
+  show.clock.startSeconds = 2.0f;  // the first layer starts at 2 s
+  show.clock.playedSeconds = 3.0f;
   attach();
   tap(pf::VK_RIGHT);
-  EXPECT_NEAR(app.clock.startSeconds + app.clock.playedSeconds, 5.5f, 1e-4f);
+  EXPECT_NEAR(show.clock.startSeconds + show.clock.playedSeconds, 5.5f, 1e-4f);
   tap(pf::VK_LEFT);
-  EXPECT_NEAR(app.clock.startSeconds + app.clock.playedSeconds, 5.0f, 1e-4f);
+  EXPECT_NEAR(show.clock.startSeconds + show.clock.playedSeconds, 5.0f, 1e-4f);
 }
 
 // ---- inserting and deleting keys -----------------------------------------------------------
@@ -702,9 +697,9 @@ class EditorInputTransport : public EditorInputTest {};
 TEST_F(EditorInputTransport, ButtonsPlayPauseAndRecordWithASnapshotOnlyWhenRecordingStarts) {
   attach();
   click(kPauseX, kButtonY);
-  EXPECT_EQ(app.appState, kStateHalted);
+  EXPECT_EQ(show.appState, kStateHalted);
   click(kPlayX, kButtonY);
-  EXPECT_EQ(app.appState, kStateRunning);
+  EXPECT_EQ(show.appState, kStateRunning);
   click(kRecordX, kButtonY);
   EXPECT_TRUE(editor->recordMode);
   EXPECT_EQ(snapshots(), 1u);
@@ -716,15 +711,15 @@ TEST_F(EditorInputTransport, ButtonsPlayPauseAndRecordWithASnapshotOnlyWhenRecor
 TEST_F(EditorInputTransport, SpaceTogglesPlayAndPauseOutsideRecordMode) {
   attach();
   tap(pf::VK_SPACE);
-  EXPECT_EQ(app.appState, kStateHalted);
+  EXPECT_EQ(show.appState, kStateHalted);
   down(pf::VK_SPACE);
-  EXPECT_EQ(app.appState, kStateRunning);
+  EXPECT_EQ(show.appState, kStateRunning);
   down(pf::VK_SPACE, true);  // held: the repeat does not toggle again
   up(pf::VK_SPACE);
-  EXPECT_EQ(app.appState, kStateRunning);
+  EXPECT_EQ(show.appState, kStateRunning);
   editor->recordMode = true;
   tap(pf::VK_SPACE);
-  EXPECT_EQ(app.appState, kStateRunning) << "in record mode Space records keys instead";
+  EXPECT_EQ(show.appState, kStateRunning) << "in record mode Space records keys instead";
 }
 
 // ---- snapping to the beat grid -------------------------------------------------------------
@@ -881,7 +876,7 @@ TEST_F(EditorInputCapture, AnEditorThatTakesNoInputIgnoresEveryMessage) {
   move(100, kKeyY - 25);
   EXPECT_FALSE(editor->helpVisible);
   EXPECT_FALSE(editor->snapToBeats);
-  EXPECT_EQ(app.appState, kStateRunning);
+  EXPECT_EQ(show.appState, kStateRunning);
   EXPECT_FALSE(editor->keyDown[pf::VK_CONTROL]);
   EXPECT_EQ(editor->mouseX, 0.0f);
   EXPECT_THAT(times(*curve), Pointwise(Near(), kOriginalTimes));
@@ -893,7 +888,7 @@ class EditorInputTitle : public EditorInputTest {};
 
 TEST_F(EditorInputTitle, TheWindowTitleMarksCurvesThatDifferFromTheLastSave) {
   pf::setWindowTitle(window_, "dovrix");
-  app.window = window_;
+  window = window_;
   attach();
   EXPECT_STREQ(pf::windowTitle(window_), "dovrix");
   middleClick(150, kKeyY);

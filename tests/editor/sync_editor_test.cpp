@@ -8,11 +8,9 @@
 #include <algorithm>
 #include <string>
 
-#include "app/demo_app.h"
-#include "app/music_stream.h"
-#include "platform/mp3_maker.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "support/fake_show.h"
 #include "support/test_support.h"
 
 using namespace qorFramework;
@@ -25,16 +23,12 @@ class OverlayTest : public testsupport::GLTest {
   OverlayTest() : GLTest(800, 400) {}
   void SetUp() override {
     GLTest::SetUp();
-    app.appState = kStateRunning;
-    app.timeline.maxEndMs = 124000;
-    app.controllers = &controllers;
   }
   void TearDown() override {
     if (editor) {
       editor->release();
       delete editor;
     }
-    closeMusicStream(music);
     GLTest::TearDown();
   }
   void addControllers(int count) {
@@ -44,7 +38,11 @@ class OverlayTest : public testsupport::GLTest {
     EditorOptions options;
     options.musicFile = "no-such.mp3";
     options.viewportHeight = height_;
-    editor = new SyncEditor(&app, options);
+    EditorHost host;
+    host.transport = &show;
+    host.controllers = &controllers;
+    host.lengthMs = show.lengthMs;
+    editor = new SyncEditor(host, options);
     editor->init();
   }
   // Holds or lets go of a key as the message pump sees it (the editor polls the key table).
@@ -77,9 +75,8 @@ class OverlayTest : public testsupport::GLTest {
   int brightestGreen(float x0, float y0, float x1, float y1) const { return brightest(1, x0, y0, x1, y1); }
 
   testsupport::ScratchDir scratch;
-  DemoApp app;
+  testsupport::FakeShow show;
   ControllerList controllers;
-  MusicStream music;
   SyncEditor* editor = nullptr;
 };
 
@@ -137,7 +134,7 @@ TEST_F(OverlayTest, LabelsGoUnderTheCurveViewAndPanelsOverIt) {
   EXPECT_GT(brightestGreen(0.9f, 0.975f, 1.0f, 1.0f), 240) << "\"runtime\" is drawn in plain white";
 
   // An open panel reaches down over the curve area and darkens the play line under it.
-  app.clock.playedSeconds = 0.4f * 124.0f;
+  show.clock.playedSeconds = 0.4f * 124.0f;
   clearTo(0.0f);
   editor->draw();
   int closed = brightest(2, 0.395f, 0.31f, 0.405f, 0.33f);
@@ -178,10 +175,7 @@ TEST_F(OverlayTest, F5HidesEverythingUntilF6AndBothKeysShowIt) {
 }
 
 TEST_F(OverlayTest, RecordModeInsertsOneKeyForEachPressOfSpace) {
-  testsupport::writeFile("tone.mp3", mp3maker::encodeMp3(mp3maker::toneSamples({{440, 2.0, 0.5f}})));
-  openMusicStream(music, "tone.mp3");
-  ASSERT_NE(music.stream, nullptr);
-  app.music = &music;
+  show.heardSeconds = 0.0;  // the music plays, heard at its start
   addControllers(1);
   attach();
   Controller& c = *controllers[0];
@@ -194,7 +188,7 @@ TEST_F(OverlayTest, RecordModeInsertsOneKeyForEachPressOfSpace) {
   EXPECT_EQ(c.keys.size(), 1u) << "a held key is one press";
   holdKey(platform::VK_SPACE, false);
   editor->draw();
-  setMusicTime(&music, 1000);
+  show.heardSeconds = 1.0;
   holdKey(platform::VK_SPACE, true);
   editor->draw();
   holdKey(platform::VK_SPACE, false);
