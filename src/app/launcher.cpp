@@ -1,4 +1,4 @@
-// The launcher window, drawn with Dear ImGui on its own SDL window and GL context.
+// The launcher window, drawn with Dear ImGui on a tool window of its own (platform/tool_window.h).
 //
 // Controls (client pixels, as laid out in the original dialog):
 //   "launch" button (10, 25) 175 x 25, "exit" button (10, 60) 175 x 25,
@@ -7,19 +7,17 @@
 // frames sleep 10 ms.
 #include "app/launcher.h"
 
-#include <SDL.h>
 #include <imgui.h>
 #include <backends/imgui_impl_opengl2.h>
-#include <backends/imgui_impl_sdl.h>
 
 #include <cfloat>
 #include <cstring>
 #include <string>
 
-#include "platform/trace.h"
 #include "platform/gl.h"
 #include "platform/system.h"
-#include "platform/window.h"
+#include "platform/tool_window.h"
+#include "platform/trace.h"
 
 namespace qorFramework {
 
@@ -43,15 +41,9 @@ const uint32_t kIdleSleepMs = 10;
 // The result survives here after the window is gone.
 LaunchSettings launchSettings;
 
-struct LauncherWindow {
-  SDL_Window* sdl = nullptr;
-  SDL_GLContext context = nullptr;
-  uint32_t id = 0;
-};
-
-// The pointer as SDL events report it. ImGui 1.86's SDL backend reads SDL's global mouse state
-// instead, which events pushed by tests (and some window managers) never update, so the
-// launcher feeds ImGui from here. `pressed` keeps a press that was released within one frame.
+// The pointer as the window's events report it. ImGui 1.86's SDL backend reads SDL's global
+// mouse state instead, which events pushed by tests (and some window managers) never update,
+// so the launcher feeds ImGui from here. `pressed` keeps a press released within one frame.
 struct Pointer {
   float x = -FLT_MAX, y = -FLT_MAX;
   bool held[3] = {false, false, false};
@@ -68,50 +60,6 @@ struct LauncherState {
   Pointer pointer;
   LauncherFrame frame = {};
 };
-
-// ---- window and context -------------------------------------------------------------------
-
-bool openWindow(LauncherWindow* window) {
-  // Through the platform layer first, so SDL video is set up the way the render window expects.
-  int screenW = 0, screenH = 0;
-  platform::getScreenSize(&screenW, &screenH);
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
-
-  // SDL's defaults give a double-buffered OpenGL 2.1 context; ask for full colour on top.
-  SDL_GL_ResetAttributes();
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-
-  int x = screenW / 2 - kWindowSize / 2, y = screenH / 2 - kWindowSize / 2;
-  window->sdl = SDL_CreateWindow(kTitle, x, y, kWindowSize, kWindowSize, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  if (!window->sdl) return false;
-  window->context = SDL_GL_CreateContext(window->sdl);
-  if (!window->context) {
-    SDL_DestroyWindow(window->sdl);
-    window->sdl = nullptr;
-    return false;
-  }
-  SDL_GL_MakeCurrent(window->sdl, window->context);
-  SDL_GL_SetSwapInterval(1);  // may fail (Xvfb): idle frames sleep anyway
-  window->id = SDL_GetWindowID(window->sdl);
-  return true;
-}
-
-void closeWindow(LauncherWindow& window) {
-  SDL_GL_MakeCurrent(window.sdl, nullptr);
-  SDL_GL_DeleteContext(window.context);
-  SDL_DestroyWindow(window.sdl);
-  window = LauncherWindow();
-}
-
-// Events the launcher's window left behind (the SDL_QUIT that follows closing the last window,
-// focus and mouse events) must not reach the render window's message pump. Posted user events
-// are kept.
-void discardWindowEvents() {
-  SDL_PumpEvents();
-  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_USEREVENT - 1);
-}
 
 // ---- Dear ImGui ---------------------------------------------------------------------------
 
@@ -143,7 +91,7 @@ void applyStyle() {
   style.Colors[ImGuiCol_PopupBg].w = 1.0f;  // the list hides what lies under it
 }
 
-void startImGui(const LauncherWindow& window) {
+void startImGui(platform::ToolWindow* window) {
   IMGUI_CHECKVERSION();
   ImGui::CreateContext();
   ImGuiIO& io = ImGui::GetIO();
@@ -151,79 +99,49 @@ void startImGui(const LauncherWindow& window) {
   io.LogFilename = nullptr;
   applyStyle();
   loadFont();
-  ImGui_ImplSDL2_InitForOpenGL(window.sdl, window.context);
+  platform::startImGuiOnToolWindow(window);
   ImGui_ImplOpenGL2_Init();
 }
 
 // Needs the launcher's context current: the backend deletes its font texture.
 void stopImGui() {
   ImGui_ImplOpenGL2_Shutdown();
-  ImGui_ImplSDL2_Shutdown();
+  platform::stopImGuiOnToolWindow();
   ImGui::DestroyContext();
 }
 
 // ---- events -------------------------------------------------------------------------------
 
-int imguiButton(uint8_t sdlButton) {
-  switch (sdlButton) {
-    case SDL_BUTTON_LEFT: return 0;
-    case SDL_BUTTON_RIGHT: return 1;
-    case SDL_BUTTON_MIDDLE: return 2;
-    default: return -1;
-  }
+void handlePointer(Pointer& pointer, const platform::ToolEvent& event) {
+  pointer.x = event.x;
+  pointer.y = event.y;
+  if (event.kind == platform::ToolEventKind::PointerMoved || event.button < 0) return;
+  bool down = event.kind == platform::ToolEventKind::ButtonDown;
+  pointer.held[event.button] = down;
+  if (down) pointer.pressed[event.button] = true;
 }
 
-void handlePointer(Pointer& pointer, const SDL_Event& event) {
-  if (event.type == SDL_MOUSEMOTION) {
-    pointer.x = static_cast<float>(event.motion.x);
-    pointer.y = static_cast<float>(event.motion.y);
-    return;
-  }
-  pointer.x = static_cast<float>(event.button.x);
-  pointer.y = static_cast<float>(event.button.y);
-  int button = imguiButton(event.button.button);
-  if (button < 0) return;
-  bool down = event.type == SDL_MOUSEBUTTONDOWN;
-  pointer.held[button] = down;
-  if (down) pointer.pressed[button] = true;
-}
-
-void handleEvent(LauncherState& state, const SDL_Event& event, uint32_t windowId) {
-  ImGui_ImplSDL2_ProcessEvent(&event);
-  switch (event.type) {
-    case SDL_QUIT:
-      state.done = true;
-      break;
-    case SDL_WINDOWEVENT:
-      if (event.window.windowID != windowId) break;
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE) state.done = true;
-      if (event.window.event == SDL_WINDOWEVENT_LEAVE) state.pointer.x = state.pointer.y = -FLT_MAX;
-      break;
-    case SDL_KEYDOWN: {
-      if (event.key.windowID != windowId && event.key.windowID != 0) break;
-      SDL_Scancode key = event.key.keysym.scancode;
-      if (key == SDL_SCANCODE_ESCAPE) state.done = true;
-      if (key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER) state.launchKey = true;
-      break;
-    }
-    case SDL_MOUSEMOTION:
-      if (event.motion.windowID == windowId) handlePointer(state.pointer, event);
-      break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-      if (event.button.windowID == windowId) handlePointer(state.pointer, event);
-      break;
-    default:
-      break;
+void handleEvent(LauncherState& state, const platform::ToolEvent& event) {
+  using Kind = platform::ToolEventKind;
+  switch (event.kind) {
+    case Kind::Quit:
+    case Kind::Close:
+    case Kind::Escape: state.done = true; break;
+    case Kind::PointerLeft: state.pointer.x = state.pointer.y = -FLT_MAX; break;
+    case Kind::Enter: state.launchKey = true; break;
+    case Kind::PointerMoved:
+    case Kind::ButtonDown:
+    case Kind::ButtonUp: handlePointer(state.pointer, event); break;
+    default: break;
   }
 }
 
 // Takes every queued event; true when there was any.
-bool pumpEvents(LauncherState& state, uint32_t windowId) {
+bool pumpEvents(LauncherState& state, platform::ToolWindow* window) {
   bool any = false;
-  SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-    handleEvent(state, event, windowId);
+  platform::ToolEvent event;
+  while (platform::pollToolEvent(window, &event)) {
+    handleEvent(state, event);
     any = true;
   }
   return any;
@@ -282,9 +200,9 @@ Action drawControls(LauncherState& state) {
   return action;
 }
 
-void drawFrame(LauncherState& state, const LauncherWindow& window, Action* action) {
+void drawFrame(LauncherState& state, platform::ToolWindow* window, Action* action) {
   ImGui_ImplOpenGL2_NewFrame();
-  ImGui_ImplSDL2_NewFrame();
+  platform::newImGuiFrameOnToolWindow();
   feedPointer(state.pointer);
   ImGui::NewFrame();
   *action = drawControls(state);
@@ -297,7 +215,7 @@ void drawFrame(LauncherState& state, const LauncherWindow& window, Action* actio
   glClearColor(background.x, background.y, background.z, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
-  SDL_GL_SwapWindow(window.sdl);
+  platform::swapToolWindow(window);
 }
 
 // "launch": the box's state and the selected size; no selection is a cancel.
@@ -312,11 +230,11 @@ void applyLaunch(const LauncherState& state) {
   }
 }
 
-void runLoop(LauncherState& state, const LauncherWindow& window, const LauncherHooks* hooks) {
-  state.frame.windowId = window.id;
+void runLoop(LauncherState& state, platform::ToolWindow* window, const LauncherHooks* hooks) {
+  state.frame.windowId = platform::toolWindowId(window);
   while (!state.done) {
     if (hooks && hooks->onFrame) hooks->onFrame(state.frame, hooks->user);
-    bool hadEvents = pumpEvents(state, window.id);
+    bool hadEvents = pumpEvents(state, window);
     if (state.done) break;  // close box, Escape: cancelled stays set
     if (state.launchKey) {
       applyLaunch(state);
@@ -327,7 +245,7 @@ void runLoop(LauncherState& state, const LauncherWindow& window, const LauncherH
     if (action == Action::Launch) applyLaunch(state);
     if (action != Action::None) state.done = true;
     ++state.frame.index;
-    if (!hadEvents && !state.done) SDL_Delay(kIdleSleepMs);
+    if (!hadEvents && !state.done) platform::sleepMs(kIdleSleepMs);
   }
 }
 
@@ -335,21 +253,20 @@ void runLoop(LauncherState& state, const LauncherWindow& window, const LauncherH
 
 LaunchSettings runLauncher(const LauncherHooks* hooks) {
   launchSettings = LaunchSettings();  // cancelled until "launch"
-  LauncherWindow window;
-  if (!openWindow(&window)) {
-    trace(TRACE_ERROR, kSource, "cannot open the launcher window: %s", SDL_GetError());
+  std::string why;
+  platform::ToolWindow* window = platform::openToolWindow(kTitle, kWindowSize, kWindowSize, &why);
+  if (!window) {
+    trace(TRACE_ERROR, kSource, "cannot open the launcher window: %s", why.c_str());
     return launchSettings;
   }
   startImGui(window);
-  SDL_ShowWindow(window.sdl);
-  SDL_RaiseWindow(window.sdl);
+  platform::showToolWindow(window);
 
   LauncherState state;
   runLoop(state, window, hooks);
 
   stopImGui();
-  closeWindow(window);
-  discardWindowEvents();
+  platform::closeToolWindow(window);
   return launchSettings;
 }
 

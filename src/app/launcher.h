@@ -1,8 +1,8 @@
 // The launcher: a small window shown before the render window opens, in which the viewer picks
 // one of seven resolutions and full-screen or windowed play, then launches the demo or leaves.
-// Owns, while runLauncher runs: its SDL window, that window's GL context and a Dear ImGui
-// context; all three are gone when it returns. Depends on SDL2 and Dear ImGui (SDL2 and OpenGL2
-// backends) directly: this is the one UI module outside src/platform allowed to.
+// Owns, while runLauncher runs: its tool window (with its own GL context) and a Dear ImGui
+// context; both are gone when it returns. Depends on the platform's tool window and on Dear
+// ImGui (its widgets and its OpenGL2 backend) directly.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,7 @@ extern const LauncherResolution launcherResolutions[kLauncherResolutionCount];
 // What a test sees at the start of each launcher frame, before that frame's events are read.
 struct LauncherFrame {
   int index;          // frames since the window opened, from 0
-  uint32_t windowId;  // the SDL window id, for synthetic events
+  uint32_t windowId;  // the window's SDL id, for synthetic events
   bool listOpen;      // the resolution list was dropped down in the previous frame
   // Centres of the list's items in client pixels, valid while listOpen.
   int itemX[kLauncherResolutionCount], itemY[kLauncherResolutionCount];
