@@ -101,12 +101,12 @@ BENCHMARK(BM_CurveViewRebuild)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_OverlayFrame(benchmark::State& state) {
   Scene& s = scene();
-  s.editor->controllersPanel.open = state.range(0) != 0;
+  s.editor->widgets.controllersPanel.open = state.range(0) != 0;
   for (auto _ : state) {
     s.editor->draw();
     glFinish();
   }
-  s.editor->controllersPanel.open = false;
+  s.editor->widgets.controllersPanel.open = false;
 }
 BENCHMARK(BM_OverlayFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

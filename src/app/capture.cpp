@@ -133,7 +133,9 @@ bool quitRequested() {
 class ProgressLine {
  public:
   explicit ProgressLine(int totalFrames)
-      : total(totalFrames), terminal(platform::standardErrorIsTerminal()), start(platform::performanceCounter()) {}
+      : total(totalFrames),
+        terminal(platform::standardErrorIsTerminal()),
+        start(platform::performanceCounter()) {}
   void update(int done) {
     double ms = platform::millisecondsSince(start);
     if (done > 1 && done < total && ms - lastReportMs < 1000.0) return;
@@ -218,7 +220,8 @@ void openCaptureRun(CaptureRun& run, const DemoApp& app) {
 const float* spectrumAt(CaptureRun& run, uint32_t tMs) {
   if (run.music.mono.empty()) return nullptr;
   int64_t frame = static_cast<int64_t>(tMs) * run.music.sampleRate / 1000;
-  run.analyser.analyse(run.music.mono.data(), static_cast<int64_t>(run.music.mono.size()), frame, run.bins.data());
+  run.analyser.analyse(run.music.mono.data(), static_cast<int64_t>(run.music.mono.size()), frame,
+                       run.bins.data());
   return run.bins.data();
 }
 

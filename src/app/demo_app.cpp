@@ -176,7 +176,8 @@ static void playOneFrame(DemoApp& app, uint32_t endMs) {
     if (running && platform::isKeyDown(platform::VK_RETURN)) showLatency(app, frame.tMs);
     app.shownMs = frame.tMs;
   }
-  if (app.music && app.music->spectrumEnabled) frame.spectrum = app.music->spectrum = fetchStreamSpectrum(app.music);
+  if (app.music && app.music->spectrumEnabled)
+    frame.spectrum = app.music->spectrum = fetchStreamSpectrum(app.music);
   frame.live = true;
   frame.frameGraph = platform::isKeyDown(platform::VK_F10);
   if (renderShowFrame(app, frame)) platform::swapBuffers(app.window);

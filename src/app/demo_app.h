@@ -26,7 +26,7 @@ struct FpsCounter {
 };
 
 struct DemoApp {
-  int32_t appState = kStateSettingUp;
+  AppState appState = kStateSettingUp;
   LayerTimeline timeline;
   ShowClock clock;  // written only through show_clock.h; its span is the part that plays
   ControllerList* controllers = nullptr;        // shared with every layer; lives to process end
@@ -69,9 +69,9 @@ struct ShowFrame {
 // active: the picture is black (and, live, nothing else was drawn).
 bool renderShowFrame(DemoApp& app, const ShowFrame& frame);
 
-// Runs the show from app.clock.span's start until its end (the time line's end at most), the quit message arrives or the state becomes 4, then
-// shuts the layers, the shared blur and the texture manager down. Returns at once unless the
-// state is 1 (loaded).
+// Runs the show from app.clock.span's start until its end (the time line's end at most), the
+// quit message arrives or the state becomes 4, then shuts the layers, the shared blur and the
+// texture manager down. Returns at once unless the state is 1 (loaded).
 void runMainLoop(DemoApp& app, platform::Window* window);
 
 // The shutdown after the loop: every layer's shutdown and deletion in registration order, the

@@ -32,7 +32,7 @@ static LoadingScreen loadingScreen;
 
 static void startTrace() {
   traceVerbosity = TRACE_INFO;
-  traceSink = 2;
+  traceSink = TRACE_TO_DEBUGGER;
   trace(TRACE_INFO, "trace", "Trace started");
   traceQuitLevel = 1;
   trace(TRACE_INFO, "trace", "Enabled quit on trace level: %d", 1);
@@ -154,7 +154,7 @@ int demoMain(int argc, char** argv) {
   closeMusicStream(music);
   demoApp.appState = kStateQuitting;
   renderWindow.destroy();
-  if (traceSink == 1) closeTraceFile();
+  if (traceSink == TRACE_TO_FILE) closeTraceFile();
   trace(TRACE_INFO, "trace", "Trace stopped.");
   return captured ? 0 : 1;
 }

@@ -29,7 +29,7 @@ void pause(bool pacing, uint32_t milliseconds) {
 
 bool LoadingScreen::run(platform::Window* window, LayerTimeline& timeline,
                         GL_TextureManager* textures, ControllerList* controllers,
-                        int32_t* appState, bool pacing) {
+                        AppState* appState, bool pacing) {
   const size_t n = timeline.registry.size();
   char line[64];
   std::snprintf(line, sizeof(line), "at load time: %d\n", static_cast<int>(n));

@@ -28,7 +28,7 @@ class LoadingScreen {
   // Needs the window's context current. pacing false skips every sleep (offline capture, tests)
   // but draws and swaps the same frames. Pumps no window messages.
   bool run(platform::Window* window, LayerTimeline& timeline, GL_TextureManager* textures,
-           ControllerList* controllers, int32_t* appState, bool pacing = true);
+           ControllerList* controllers, AppState* appState, bool pacing = true);
 
   GL_Texture* picture = nullptr;  // owned by the texture manager; null when it could not be loaded
   uint32_t framesSwapped = 0;     // buffer swaps made by the last run

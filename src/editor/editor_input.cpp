@@ -62,8 +62,8 @@ void SyncEditor::applyRangeZoom() {
 // ---- commands ------------------------------------------------------------------------------
 
 void SyncEditor::rebuild() {
-  view.selectedSegment = selectedSegment;
-  view.controller = selectedController;
+  view.selectedSegment = selection.segment;
+  view.controller = selection.controller;
   view.rebuildDisplayList();
 }
 
@@ -80,7 +80,8 @@ void SyncEditor::redo() {
 }
 
 void SyncEditor::save() {
-  snprintf(statusText, sizeof(statusText), "%s", workspace.save() ? "saved" : "NOT SAVED (see the trace)");
+  snprintf(widgets.statusText, sizeof(widgets.statusText), "%s",
+           workspace.save() ? "saved" : "NOT SAVED (see the trace)");
 }
 
 void SyncEditor::reset() {
@@ -110,7 +111,7 @@ float SyncEditor::snapTime(float t) const {
 
 void SyncEditor::recordKey(float seconds) {
   float t = snapTime(seconds);
-  if (selectedController && !hasKeyAt(*selectedController, t)) addKey(*selectedController, t, 0.0f);
+  if (selection.controller && !hasKeyAt(*selection.controller, t)) addKey(*selection.controller, t, 0.0f);
 }
 
 bool SyncEditor::holdAtEnd() {
@@ -121,11 +122,11 @@ bool SyncEditor::holdAtEnd() {
 }
 
 void SyncEditor::copyKeys() {
-  if (!selectedController || selectedKeys.empty()) return;
-  std::vector<uint32_t> keys = selectedKeys;
+  if (!selection.controller || selection.keys.empty()) return;
+  std::vector<uint32_t> keys = selection.keys;
   std::sort(keys.begin(), keys.end());
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-  const Controller& c = *selectedController;
+  const Controller& c = *selection.controller;
   clipboard.clear();
   for (uint32_t k : keys) {
     if (k >= c.keys.size()) continue;
@@ -133,7 +134,7 @@ void SyncEditor::copyKeys() {
     float first = clipboard.empty() ? c.keys[k].time : c.keys[keys[0]].time;
     clipboard.push_back({c.keys[k].time - first, c.keys[k].value, mode});
   }
-  snprintf(statusText, sizeof(statusText), "copied %zu keys", clipboard.size());
+  snprintf(widgets.statusText, sizeof(widgets.statusText), "copied %zu keys", clipboard.size());
 }
 
 // The index of the key addKey just placed at `time`: the last key with exactly that time.
@@ -144,11 +145,11 @@ static int lastKeyAt(const Controller& c, float time) {
 }
 
 void SyncEditor::pasteKeys() {
-  if (!selectedController || clipboard.empty()) return;
+  if (!selection.controller || clipboard.empty()) return;
   snapshot();
-  Controller& c = *selectedController;
-  float start = snapTime(xToTime(mouseX));
-  selectedKeys.clear();
+  Controller& c = *selection.controller;
+  float start = snapTime(xToTime(input.mouseX));
+  selection.keys.clear();
   std::vector<float> times;
   for (size_t i = 0; i < clipboard.size(); ++i) {
     float time = start + clipboard[i].offset;
@@ -159,8 +160,8 @@ void SyncEditor::pasteKeys() {
     if (index >= 0) times.push_back(time);
   }
   // Later insertions move earlier ones up: the selection is found by time once all are in.
-  for (float time : times) selectedKeys.push_back(static_cast<uint32_t>(lastKeyAt(c, time)));
-  selectedSegment = -1;
+  for (float time : times) selection.keys.push_back(static_cast<uint32_t>(lastKeyAt(c, time)));
+  selection.segment = -1;
   rebuild();
 }
 
@@ -175,7 +176,8 @@ static const char* snapUnitText(double beats) {
 }
 
 void SyncEditor::writeStatus() {
-  snprintf(statusText, sizeof(statusText), "%.2f %.2f - %d", mouseX, mouseY, selectedControllerIndex);
+  snprintf(widgets.statusText, sizeof(widgets.statusText), "%.2f %.2f - %d", input.mouseX, input.mouseY,
+           selection.controllerIndex);
 }
 
 const char* SyncEditor::snapText() const { return snapToBeats ? snapUnitText(snapUnitBeats) : "off"; }
@@ -183,17 +185,17 @@ const char* SyncEditor::snapText() const { return snapToBeats ? snapUnitText(sna
 void SyncEditor::updateTitle() {
   if (!host.window) return;
   bool dirty = workspace.dirty();
-  if (dirty == titleDirty) return;
-  titleDirty = dirty;
-  platform::setWindowTitle(host.window, (baseTitle + (dirty ? " *" : "")).c_str());
+  if (dirty == widgets.titleDirty) return;
+  widgets.titleDirty = dirty;
+  platform::setWindowTitle(host.window, (widgets.baseTitle + (dirty ? " *" : "")).c_str());
 }
 
 // ---- keys ----------------------------------------------------------------------------------
 
 void SyncEditor::keyPressed(uint32_t key, bool repeat) {
-  bool ctrl = keyDown[platform::VK_CONTROL], shift = keyDown[platform::VK_SHIFT];
+  bool ctrl = input.keyDown[platform::VK_CONTROL], shift = input.keyDown[platform::VK_SHIFT];
   // Undo on every key-down while Ctrl and Z are held, so the keyboard's repeat repeats it.
-  if (ctrl && keyDown['Z']) {
+  if (ctrl && input.keyDown['Z']) {
     if (shift) redo();
     else undo();
     return;
@@ -208,7 +210,7 @@ void SyncEditor::keyPressed(uint32_t key, bool repeat) {
   float now = host.transport ? host.transport->now() : 0.0f;
   switch (static_cast<int>(key)) {
     case platform::VK_F1:
-      if (!repeat) helpVisible = !helpVisible;
+      if (!repeat) widgets.helpVisible = !widgets.helpVisible;
       break;
     case 'G':
       if (!repeat) snapToBeats = !snapToBeats;
@@ -246,50 +248,50 @@ void SyncEditor::pointerMoved(uint32_t lParam) {
   glGetIntegerv(GL_VIEWPORT, viewport);
   float w = viewport[2] > 0 ? static_cast<float>(viewport[2]) : 1.0f;
   float h = viewport[3] > 0 ? static_cast<float>(viewport[3]) : 1.0f;
-  mouseX = static_cast<float>(platform::pointX(lParam)) / w;
-  mouseY = 1.0f - (static_cast<float>(platform::pointY(lParam)) - static_cast<float>(viewport[1])) / h;
-  pointerOverTimeline = false;
+  input.mouseX = static_cast<float>(platform::pointX(lParam)) / w;
+  input.mouseY = 1.0f - (static_cast<float>(platform::pointY(lParam)) - static_cast<float>(viewport[1])) / h;
+  input.pointerOverTimeline = false;
   writeStatus();
-  hoveredKey = keyAtPointer(mouseX, mouseY);
+  input.hoveredKey = keyAtPointer(input.mouseX, input.mouseY);
 
-  if (selectedKeys.size() == 1 && selectedController && dragMode == DragKeyTime) {
-    float t = xToTime(mouseX);
-    float reference = keyDown[platform::VK_SHIFT] ? snapToReferenceKey(mouseX) : -1.0f;
+  if (selection.keys.size() == 1 && selection.controller && input.dragMode == DragKeyTime) {
+    float t = xToTime(input.mouseX);
+    float reference = input.keyDown[platform::VK_SHIFT] ? snapToReferenceKey(input.mouseX) : -1.0f;
     t = reference >= 0.0f ? reference : snapTime(t);
-    moveKey(*selectedController, selectedKeys[0], t);
-    hoveredKey = -1;
+    moveKey(*selection.controller, selection.keys[0], t);
+    input.hoveredKey = -1;
     rebuild();
-  } else if (!selectedKeys.empty() && selectedController && dragMode == DragKeyValues) {
-    float v = (mouseY - dragStartY) * 10.0f + dragStartValue;
-    for (uint32_t k : selectedKeys) setKeyValue(*selectedController, k, v);
-    hoveredKey = -1;
+  } else if (!selection.keys.empty() && selection.controller && input.dragMode == DragKeyValues) {
+    float v = (input.mouseY - input.dragStartY) * 10.0f + input.dragStartValue;
+    for (uint32_t k : selection.keys) setKeyValue(*selection.controller, k, v);
+    input.hoveredKey = -1;
     rebuild();
   }
-  if (mouseY < 0.4f && dragMode == DragNone) {
-    pointerOverTimeline = true;
-    hoverTime = xToTime(mouseX);
+  if (input.mouseY < 0.4f && input.dragMode == DragNone) {
+    input.pointerOverTimeline = true;
+    input.hoverTime = xToTime(input.mouseX);
   }
-  if (rangeSelecting) {
-    rangeEnd = xToTime(mouseX);
-    view.rangeFrom = rangeStart;
-    view.rangeTo = rangeEnd;
+  if (input.rangeSelecting) {
+    input.rangeEnd = xToTime(input.mouseX);
+    view.rangeFrom = input.rangeStart;
+    view.rangeTo = input.rangeEnd;
     view.rangeActive = true;
   }
-  controllersPanel.updateHover(mouseX, mouseY);
-  controllersPanel2.updateHover(mouseX, mouseY);
-  workspacePanel.updateHover(mouseX, mouseY);
-  layersPanel.updateHover(mouseX, mouseY);
+  widgets.controllersPanel.updateHover(input.mouseX, input.mouseY);
+  widgets.controllersPanel2.updateHover(input.mouseX, input.mouseY);
+  widgets.workspacePanel.updateHover(input.mouseX, input.mouseY);
+  widgets.layersPanel.updateHover(input.mouseX, input.mouseY);
 }
 
 // A hit in a controller panel: pick the controller, or with Shift toggle it as the reference.
 bool SyncEditor::pickController(ListPanel& panel, ListPanel& other) {
-  int id = panel.hitTest(mouseX, mouseY);
+  int id = panel.hitTest(input.mouseX, input.mouseY);
   if (id == -1) return false;
   ControllerList* list = host.controllers;
   Controller* hit = list && id >= 0 && static_cast<size_t>(id) < list->size() ? (*list)[id].get() : nullptr;
-  if (!keyDown[platform::VK_SHIFT]) {
-    selectedControllerIndex = id;
-    selectedController = hit;
+  if (!input.keyDown[platform::VK_SHIFT]) {
+    selection.controllerIndex = id;
+    selection.controller = hit;
     view.controller = hit;
   } else {
     view.referenceController = view.referenceController == hit ? nullptr : hit;
@@ -297,18 +299,18 @@ bool SyncEditor::pickController(ListPanel& panel, ListPanel& other) {
     panel.markId = panel.markId == id ? -1 : id;
     other.markId = -1;
   }
-  selectedKeys.clear();
+  selection.keys.clear();
   return true;
 }
 
 // A segment button under the pointer sets the selected segment's interpolation or shape.
 bool SyncEditor::pickSegmentMode() {
-  int id = segmentModeBar.hitTest(mouseX, mouseY);
+  int id = widgets.segmentModeBar.hitTest(input.mouseX, input.mouseY);
   if (id == -1) return false;
   snapshot();
-  Controller& c = *selectedController;
-  if (selectedSegment >= 0 && static_cast<size_t>(selectedSegment) < c.segments.size()) {
-    SegmentMode& mode = c.segments[selectedSegment];
+  Controller& c = *selection.controller;
+  if (selection.segment >= 0 && static_cast<size_t>(selection.segment) < c.segments.size()) {
+    SegmentMode& mode = c.segments[selection.segment];
     if (id <= 3) mode.interpolation = id + 1;
     else if (id <= 10) mode.shape = id - 3;
   }
@@ -317,35 +319,35 @@ bool SyncEditor::pickSegmentMode() {
 }
 
 void SyncEditor::pickInBand() {
-  if (mouseY < 0.18f) {
-    selectedSegment = -1;
+  if (input.mouseY < 0.18f) {
+    selection.segment = -1;
     rebuild();
-    rangeStart = rangeEnd = xToTime(mouseX);
-    rangeSelecting = true;
-    view.rangeFrom = rangeStart;
-    view.rangeTo = rangeEnd;
+    input.rangeStart = input.rangeEnd = xToTime(input.mouseX);
+    input.rangeSelecting = true;
+    view.rangeFrom = input.rangeStart;
+    view.rangeTo = input.rangeEnd;
     view.rangeActive = true;
-  } else if (mouseY < 0.25f) {
-    int k = keyAtPointer(mouseX, mouseY);
-    if (k != -1) selectedKeys.push_back(static_cast<uint32_t>(k));
-    if (!selectedKeys.empty()) {
+  } else if (input.mouseY < 0.25f) {
+    int k = keyAtPointer(input.mouseX, input.mouseY);
+    if (k != -1) selection.keys.push_back(static_cast<uint32_t>(k));
+    if (!selection.keys.empty()) {
       snapshot();
-      pointerOverTimeline = false;
-      dragMode = DragKeyTime;
+      input.pointerOverTimeline = false;
+      input.dragMode = DragKeyTime;
     }
   } else {
-    selectedSegment = -1;
+    selection.segment = -1;
     rebuild();
   }
 }
 
 void SyncEditor::leftButtonDown() {
-  if (!keyDown[platform::VK_CONTROL]) selectedKeys.clear();
-  if (keyDown[platform::VK_TAB]) {
-    seekTo(xToTime(mouseX));
+  if (!input.keyDown[platform::VK_CONTROL]) selection.keys.clear();
+  if (input.keyDown[platform::VK_TAB]) {
+    seekTo(xToTime(input.mouseX));
     return;
   }
-  switch (transportBar.hitTest(mouseX, mouseY)) {
+  switch (widgets.transportBar.hitTest(input.mouseX, input.mouseY)) {
     case TransportPlay: setPlaying(true); break;
     case TransportPause: setPlaying(false); break;
     case TransportRecord:
@@ -354,61 +356,63 @@ void SyncEditor::leftButtonDown() {
       break;
     default: break;
   }
-  int workspaceId = workspacePanel.hitTest(mouseX, mouseY);
+  int workspaceId = widgets.workspacePanel.hitTest(input.mouseX, input.mouseY);
   switch (workspaceId) {
     case WorkspaceSave: save(); break;
     case WorkspaceUndo: undo(); break;
     case WorkspaceReset: reset(); break;
-    case WorkspaceHelp: helpVisible = true; break;
+    case WorkspaceHelp: widgets.helpVisible = true; break;
     default: break;
   }
-  if (workspaceId >= WorkspaceSave && workspaceId <= WorkspaceHelp) workspacePanel.open = false;
-  if (!pickController(controllersPanel, controllersPanel2)) pickController(controllersPanel2, controllersPanel);
+  if (workspaceId >= WorkspaceSave && workspaceId <= WorkspaceHelp) widgets.workspacePanel.open = false;
+  if (!pickController(widgets.controllersPanel, widgets.controllersPanel2))
+    pickController(widgets.controllersPanel2, widgets.controllersPanel);
 
-  bool segmentButtonsShown = selectedSegment != -1 && selectedController && mouseY > 0.25f;
+  bool segmentButtonsShown = selection.segment != -1 && selection.controller && input.mouseY > 0.25f;
   if (segmentButtonsShown) pickSegmentMode();
   else pickInBand();
 
-  if (0.25f < mouseY && mouseY < 0.4f && selectedController) {
-    selectedSegment = findSegment(*selectedController, xToTime(mouseX));
+  if (0.25f < input.mouseY && input.mouseY < 0.4f && selection.controller) {
+    selection.segment = findSegment(*selection.controller, xToTime(input.mouseX));
     rebuild();
   }
 }
 
 void SyncEditor::leftButtonUp() {
-  if (!keyDown[platform::VK_CONTROL]) selectedKeys.clear();
-  if (selectedController) {
-    uint32_t k = static_cast<uint32_t>(selectedSegment);
-    float t0 = keyTime(*selectedController, k), t1 = nextKeyTime(*selectedController, k);
-    if (mouseX < view.timeToX(t0) - 0.01f || mouseX > view.timeToX(t1) + 0.01f) {
-      selectedSegment = -1;
+  if (!input.keyDown[platform::VK_CONTROL]) selection.keys.clear();
+  if (selection.controller) {
+    uint32_t k = static_cast<uint32_t>(selection.segment);
+    float t0 = keyTime(*selection.controller, k), t1 = nextKeyTime(*selection.controller, k);
+    if (input.mouseX < view.timeToX(t0) - 0.01f || input.mouseX > view.timeToX(t1) + 0.01f) {
+      selection.segment = -1;
       rebuild();
     }
   }
-  if (rangeSelecting) {
+  if (input.rangeSelecting) {
     applyRangeZoom();
-    hoverTime = xToTime(mouseX);
-    rangeSelecting = false;
+    input.hoverTime = xToTime(input.mouseX);
+    input.rangeSelecting = false;
   }
-  dragMode = DragNone;
+  input.dragMode = DragNone;
 }
 
 void SyncEditor::rightButtonDown() {
-  if (keyDown[platform::VK_DELETE]) {
-    int k = keyAtPointer(mouseX, mouseY);
+  if (input.keyDown[platform::VK_DELETE]) {
+    int k = keyAtPointer(input.mouseX, input.mouseY);
     snapshot();
-    if (k != -1 && selectedController) deleteKey(*selectedController, static_cast<uint32_t>(k));
-    hoveredKey = -1;
-    selectedSegment = -1;
+    if (k != -1 && selection.controller) deleteKey(*selection.controller, static_cast<uint32_t>(k));
+    input.hoveredKey = -1;
+    selection.segment = -1;
     rebuild();
-  } else if (mouseY > 0.18f) {
-    if (selectedKeys.empty() && hoveredKey != -1) selectedKeys.push_back(static_cast<uint32_t>(hoveredKey));
-    if (!selectedKeys.empty() && selectedController) {
+  } else if (input.mouseY > 0.18f) {
+    if (selection.keys.empty() && input.hoveredKey != -1)
+      selection.keys.push_back(static_cast<uint32_t>(input.hoveredKey));
+    if (!selection.keys.empty() && selection.controller) {
       snapshot();
-      pointerOverTimeline = false;
-      dragStartY = mouseY;
-      dragMode = DragKeyValues;
-      dragStartValue = keyValue(*selectedController, selectedKeys.back());
+      input.pointerOverTimeline = false;
+      input.dragStartY = input.mouseY;
+      input.dragMode = DragKeyValues;
+      input.dragStartValue = keyValue(*selection.controller, selection.keys.back());
     }
   } else {
     view.viewStart = 0;
@@ -419,17 +423,18 @@ void SyncEditor::rightButtonDown() {
 }
 
 void SyncEditor::middleButtonDown() {
-  selectedSegment = -1;
+  selection.segment = -1;
   rebuild();
-  selectedKeys.clear();
-  if (keyAtPointer(mouseX, mouseY) == -1 && selectedController && 0.2f < mouseY && mouseY < 0.25f) {
-    float t = snapTime(xToTime(mouseX));
-    if (!hasKeyAt(*selectedController, t)) {
+  selection.keys.clear();
+  if (keyAtPointer(input.mouseX, input.mouseY) == -1 && selection.controller && 0.2f < input.mouseY &&
+      input.mouseY < 0.25f) {
+    float t = snapTime(xToTime(input.mouseX));
+    if (!hasKeyAt(*selection.controller, t)) {
       snapshot();
-      evaluateController(*selectedController, t);
-      addKey(*selectedController, t, selectedController->value);
+      evaluateController(*selection.controller, t);
+      addKey(*selection.controller, t, selection.controller->value);
     }
-    hoveredKey = keyAtPointer(mouseX, mouseY);
+    input.hoveredKey = keyAtPointer(input.mouseX, input.mouseY);
   }
   rebuild();
 }
@@ -441,28 +446,28 @@ void SyncEditor::handleInput(uint32_t message, uint32_t wParam, uint32_t lParam)
   // While the help is up a click only closes it.
   bool buttonDown = message == platform::WM_LBUTTONDOWN || message == platform::WM_RBUTTONDOWN ||
                     message == platform::WM_MBUTTONDOWN;
-  if (helpVisible && buttonDown) {
-    helpVisible = false;
+  if (widgets.helpVisible && buttonDown) {
+    widgets.helpVisible = false;
     return;
   }
   switch (message) {
     case platform::WM_KEYDOWN:
-      if (wParam < 256) keyDown[wParam] = true;
+      if (wParam < 256) input.keyDown[wParam] = true;
       keyPressed(wParam, (lParam & (1u << 30)) != 0);
       break;
     case platform::WM_KEYUP:
-      if (wParam < 256) keyDown[wParam] = false;
+      if (wParam < 256) input.keyDown[wParam] = false;
       break;
     case platform::WM_KILLFOCUS:  // keys released elsewhere never send their key-up here
-      std::fill(std::begin(keyDown), std::end(keyDown), false);
+      std::fill(std::begin(input.keyDown), std::end(input.keyDown), false);
       break;
     case platform::WM_MOUSEMOVE: pointerMoved(lParam); break;
     case platform::WM_LBUTTONDOWN: leftButtonDown(); break;
     case platform::WM_LBUTTONUP: leftButtonUp(); break;
     case platform::WM_RBUTTONDOWN: rightButtonDown(); break;
     case platform::WM_RBUTTONUP:
-      if (dragMode == DragKeyValues && selectedKeys.size() == 1) selectedKeys.clear();
-      dragMode = DragNone;
+      if (input.dragMode == DragKeyValues && selection.keys.size() == 1) selection.keys.clear();
+      input.dragMode = DragNone;
       break;
     case platform::WM_MBUTTONDOWN: middleButtonDown(); break;
     default: break;

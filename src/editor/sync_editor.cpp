@@ -17,7 +17,7 @@ namespace qorFramework {
 static const char* const kSource = "syncEditor";
 
 struct ButtonRow {
-  int bar;  // 0 segmentModeBar, 1 transportBar
+  int bar;  // 0 widgets.segmentModeBar, 1 widgets.transportBar
   int id;
   const char* file;
   float x, y;
@@ -81,8 +81,8 @@ static int scaledPixels(int pixelsAt720, int viewportHeight, int smallest) {
 
 SyncEditor::SyncEditor(const EditorHost& editorHost, const EditorOptions& editorOptions)
     : host(editorHost), options(editorOptions) {
-  mainFont = createBitmapFont("mainFont", scaledPixels(12, options.viewportHeight, 8));
-  timeFont = createBitmapFont("timeFont", scaledPixels(20, options.viewportHeight, 10));
+  resources.mainFont = createBitmapFont("mainFont", scaledPixels(12, options.viewportHeight, 8));
+  resources.timeFont = createBitmapFont("timeFont", scaledPixels(20, options.viewportHeight, 10));
   uint32_t length = host.lengthMs > 0 ? host.lengthMs : 1;
   view.unitsPerSecond = 1000;
   view.lengthUnits = length;
@@ -90,7 +90,7 @@ SyncEditor::SyncEditor(const EditorHost& editorHost, const EditorOptions& editor
   view.viewEnd = length;
   view.waveform = loadWaveform(options.song, options.musicFile, length);
   wallStart = platform::performanceCounter();
-  view.labelFont = mainFont;
+  view.labelFont = resources.mainFont;
   view.beatGrid = options.beatGrid;
 }
 
@@ -98,8 +98,8 @@ SyncEditor::SyncEditor(const EditorHost& editorHost, const EditorOptions& editor
 
 void SyncEditor::loadButtons() {
   for (const ButtonRow& row : kButtons) {
-    GL_Texture* texture = buttonTextures.getTexture(row.file, GL_REPEAT, GL_REPEAT);
-    (row.bar == 0 ? segmentModeBar : transportBar).add(row.x, row.y, texture, row.id);
+    GL_Texture* texture = resources.buttonTextures.getTexture(row.file, GL_REPEAT, GL_REPEAT);
+    (row.bar == 0 ? widgets.segmentModeBar : widgets.transportBar).add(row.x, row.y, texture, row.id);
   }
 }
 
@@ -107,7 +107,7 @@ void SyncEditor::fillPanels() {
   ControllerList* list = host.controllers;
   size_t count = list ? list->size() : 0;
   for (size_t i = 0; i < count; ++i) {
-    ListPanel& panel = i < kControllersPerPanel ? controllersPanel : controllersPanel2;
+    ListPanel& panel = i < kControllersPerPanel ? widgets.controllersPanel : widgets.controllersPanel2;
     panel.hoverId = -1;
     panel.addItem((*list)[i]->name.c_str(), static_cast<int>(i));
   }
@@ -117,11 +117,12 @@ void SyncEditor::fillPanels() {
   } kWorkspace[] = {{"save", WorkspaceSave}, {"-------", -1}, {"undo", WorkspaceUndo}, {"-------", -1},
                     {"reset", WorkspaceReset}, {"-------", -1}, {"help", WorkspaceHelp}};
   for (const auto& item : kWorkspace) {
-    workspacePanel.hoverId = -1;
-    workspacePanel.addItem(item.text, item.id);
+    widgets.workspacePanel.hoverId = -1;
+    widgets.workspacePanel.addItem(item.text, item.id);
   }
   // No row is the reference controller yet: a fresh panel's mark (0) would bar the first row.
-  for (ListPanel* panel : {&workspacePanel, &layersPanel, &controllersPanel, &controllersPanel2}) {
+  for (ListPanel* panel : {&widgets.workspacePanel, &widgets.layersPanel, &widgets.controllersPanel,
+                           &widgets.controllersPanel2}) {
     panel->hoverId = -1;
     panel->markId = -1;
   }
@@ -129,18 +130,18 @@ void SyncEditor::fillPanels() {
 
 void SyncEditor::init() {
   loadButtons();
-  hoveredKey = -1;
+  input.hoveredKey = -1;
   fillPanels();
   ControllerList* list = host.controllers;
-  selectedController = list && !list->empty() ? (*list)[0].get() : nullptr;
-  view.controller = selectedController;
+  selection.controller = list && !list->empty() ? (*list)[0].get() : nullptr;
+  view.controller = selection.controller;
   view.rebuildDisplayList();
   // A capture only draws: it touches no file of the author's.
   if (!options.takesInput || !list) return;
   workspace.open(list, options.paths);
   if (!options.loadFile.empty() && workspace.load(options.loadFile.c_str())) view.rebuildDisplayList();
   writeStatus();
-  baseTitle = host.window ? platform::windowTitle(host.window) : "";
+  widgets.baseTitle = host.window ? platform::windowTitle(host.window) : "";
   updateTitle();
 }
 
@@ -150,74 +151,80 @@ void SyncEditor::init() {
 void SyncEditor::pollVisibility(bool* visible) {
   bool f5 = options.takesInput && platform::isKeyDown(platform::VK_F5);
   bool f6 = options.takesInput && platform::isKeyDown(platform::VK_F6);
-  if (f5) overlayHidden = true;
-  if (f6) overlayHidden = false;
-  *visible = f6 || !overlayHidden;
+  if (f5) widgets.overlayHidden = true;
+  if (f6) widgets.overlayHidden = false;
+  *visible = f6 || !widgets.overlayHidden;
 }
 
 // One key per press of Space while recording, at the heard music position.
 void SyncEditor::pollRecordKey() {
   bool space = options.takesInput && platform::isKeyDown(platform::VK_SPACE);
   if (!recordMode) return;
-  if (!spaceLatch && space) {
-    spaceLatch = true;
+  if (!input.spaceLatch && space) {
+    input.spaceLatch = true;
     double heard = host.transport ? host.transport->musicSeconds() : -1.0;
-    if (heard >= 0.0 && selectedController) recordKey(static_cast<float>(heard));
+    if (heard >= 0.0 && selection.controller) recordKey(static_cast<float>(heard));
   } else if (!space) {
-    spaceLatch = false;
+    input.spaceLatch = false;
   }
 }
 
 static const float kLabelGrey = 0.6f;
 
 void SyncEditor::drawLabels(float demoSeconds) {
-  if (hoveredKey != -1 && selectedController) {
-    uint32_t k = static_cast<uint32_t>(hoveredKey);
-    float t = keyTime(*selectedController, k), v = keyValue(*selectedController, k);
+  if (input.hoveredKey != -1 && selection.controller) {
+    uint32_t k = static_cast<uint32_t>(input.hoveredKey);
+    float t = keyTime(*selection.controller, k), v = keyValue(*selection.controller, k);
     float x = view.timeToX(t) - 0.025f;
-    drawText(mainFont, x, 0.43f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "time: %.03fs", t);
-    drawText(mainFont, x, 0.41f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "value: %.03fs", v);
+    drawText(resources.mainFont, x, 0.43f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "time: %.03fs", t);
+    drawText(resources.mainFont, x, 0.41f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "value: %.03fs", v);
   }
-  if (selectedSegment != -1 && selectedController) {
-    uint32_t k = static_cast<uint32_t>(selectedSegment);
-    float t0 = keyTime(*selectedController, k), t1 = nextKeyTime(*selectedController, k);
+  if (selection.segment != -1 && selection.controller) {
+    uint32_t k = static_cast<uint32_t>(selection.segment);
+    float t0 = keyTime(*selection.controller, k), t1 = nextKeyTime(*selection.controller, k);
     float x0 = view.timeToX(t0);
-    segmentModeBar.draw(x0, 0.4f);
-    drawText(mainFont, x0, 0.71f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "length: %.03fs", t1 - t0);
-    drawText(mainFont, x0, 0.69f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "from: %.03fs - to: %0.3fs", t0, t1);
+    widgets.segmentModeBar.draw(x0, 0.4f);
+    drawText(resources.mainFont, x0, 0.71f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "length: %.03fs",
+             t1 - t0);
+    drawText(resources.mainFont, x0, 0.69f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f,
+             "from: %.03fs - to: %0.3fs", t0, t1);
   }
-  if (pointerOverTimeline) {
+  if (input.pointerOverTimeline) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glBegin(GL_LINES);
     glColor4f(0.2f, 0.1f, 0.7f, 0.9f);
-    glVertex2f(mouseX, 0.4f);
+    glVertex2f(input.mouseX, 0.4f);
     glColor4f(0.2f, 0.1f, 0.7f, 0.5f);
-    glVertex2f(mouseX, 0.0f);
+    glVertex2f(input.mouseX, 0.0f);
     glEnd();
     glDisable(GL_BLEND);
-    drawText(mainFont, mouseX - 0.008f, 0.24f, 1.0f, 1.0f, 1.0f, 1.0f, "%.4fs", hoverTime);
+    drawText(resources.mainFont, input.mouseX - 0.008f, 0.24f, 1.0f, 1.0f, 1.0f, 1.0f, "%.4fs",
+             input.hoverTime);
   }
-  if (rangeSelecting)
-    drawText(mainFont, view.timeToX(rangeStart) - 0.008f, 0.24f, 0.5f, 0.5f, 1.0f, 1.0f, "%.4fs", rangeStart);
-  drawText(mainFont, 0.9f, 0.98f, 1.0f, 1.0f, 1.0f, 1.0f, "runtime");
-  drawText(timeFont, 0.9f, 0.95f, 1.0f, 1.0f, 1.0f, 1.0f, "%0.3fs", demoSeconds);
-  drawText(mainFont, 0.9f, 0.8f, 1.0f, 1.0f, 1.0f, 1.0f, "%s", statusText);
-  drawText(mainFont, 0.9f, 0.78f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "snap: %s", snapText());
-  if (recordMode) drawText(mainFont, 0.43f, 0.985f, 1.0f, 0.0f, 0.0f, 1.0f, ">>>RECORD MODE<<<");
+  if (input.rangeSelecting)
+    drawText(resources.mainFont, view.timeToX(input.rangeStart) - 0.008f, 0.24f, 0.5f, 0.5f, 1.0f, 1.0f,
+             "%.4fs", input.rangeStart);
+  drawText(resources.mainFont, 0.9f, 0.98f, 1.0f, 1.0f, 1.0f, 1.0f, "runtime");
+  drawText(resources.timeFont, 0.9f, 0.95f, 1.0f, 1.0f, 1.0f, 1.0f, "%0.3fs", demoSeconds);
+  drawText(resources.mainFont, 0.9f, 0.8f, 1.0f, 1.0f, 1.0f, 1.0f, "%s", widgets.statusText);
+  drawText(resources.mainFont, 0.9f, 0.78f, kLabelGrey, kLabelGrey, kLabelGrey, 1.0f, "snap: %s", snapText());
+  if (recordMode) drawText(resources.mainFont, 0.43f, 0.985f, 1.0f, 0.0f, 0.0f, 1.0f, ">>>RECORD MODE<<<");
 }
 
 void SyncEditor::drawPanels() {
-  workspacePanel.draw(mainFont, "WORKSPACE", -1, 0.025f, 0.95f, 0.1f);
-  layersPanel.draw(mainFont, "LAYERS", selectedControllerIndex, 0.15f, 0.95f, 0.15f);
-  controllersPanel.draw(mainFont, "CONTROLLERS", selectedControllerIndex, 0.325f, 0.95f, 0.2f);
-  controllersPanel2.draw(mainFont, "CONTROLLERS 2", selectedControllerIndex, 0.55f, 0.95f, 0.2f);
-  transportBar.draw(0.9f, 0.87f);
+  widgets.workspacePanel.draw(resources.mainFont, "WORKSPACE", -1, 0.025f, 0.95f, 0.1f);
+  widgets.layersPanel.draw(resources.mainFont, "LAYERS", selection.controllerIndex, 0.15f, 0.95f, 0.15f);
+  widgets.controllersPanel.draw(resources.mainFont, "CONTROLLERS", selection.controllerIndex, 0.325f, 0.95f,
+                                0.2f);
+  widgets.controllersPanel2.draw(resources.mainFont, "CONTROLLERS 2", selection.controllerIndex, 0.55f, 0.95f,
+                                 0.2f);
+  widgets.transportBar.draw(0.9f, 0.87f);
 }
 
 void SyncEditor::draw() {
   rebuild();  // every frame, hidden or not
-  view.selectedKeys = selectedKeys;
+  view.selectedKeys = selection.keys;
   float demoSeconds = host.transport ? host.transport->now() : 0.0f;
   view.playTime = demoSeconds;
 
@@ -241,7 +248,7 @@ void SyncEditor::draw() {
 
   beginOverlay();
   drawPanels();
-  if (helpVisible) drawHelpPanel(mainFont);
+  if (widgets.helpVisible) drawHelpPanel(resources.mainFont);
   endOverlay();
   glDepthMask(GL_TRUE);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -251,14 +258,14 @@ void SyncEditor::draw() {
 
 void SyncEditor::release() {
   workspace.close();  // unsaved curves to the recovery file first, then the snapshots go
-  releaseBitmapFont(mainFont);
-  mainFont = nullptr;
-  releaseBitmapFont(timeFont);
-  timeFont = nullptr;
+  releaseBitmapFont(resources.mainFont);
+  resources.mainFont = nullptr;
+  releaseBitmapFont(resources.timeFont);
+  resources.timeFont = nullptr;
   view.labelFont = nullptr;
-  buttonTextures.release();
-  buttonTextures.textures.clear();
-  selectedKeys.clear();
+  resources.buttonTextures.release();
+  resources.buttonTextures.textures.clear();
+  selection.keys.clear();
   view.selectedKeys.clear();
   view.release();
 }

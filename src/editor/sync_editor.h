@@ -67,6 +67,51 @@ struct ClipKey {
 // Drag modes of the pointer.
 enum DragMode { DragNone = 0, DragKeyTime = 1, DragKeyValues = 2 };
 
+// What the author has picked: the edited controller, its selected keys and stretch.
+struct EditorSelection {
+  Controller* controller = nullptr;
+  int controllerIndex = 0;
+  std::vector<uint32_t> keys;  // indices into controller->keys, in the order they were picked
+  int segment = -1;            // the selected stretch (key index), mirrored into view.selectedSegment
+};
+
+// The pointer, the keys held and what a drag is doing, as the messages left them.
+struct EditorInput {
+  float mouseX = 0.0f, mouseY = 0.0f;  // overlay coordinates, y upward
+  bool keyDown[256] = {};
+  int hoveredKey = -1;
+  bool pointerOverTimeline = false;
+  float hoverTime = 0.0f;  // seconds
+  int dragMode = DragNone;
+  float dragStartValue = 0.0f;
+  float dragStartY = 0.0f;
+  float rangeStart = 0.0f, rangeEnd = 0.0f;  // seconds
+  bool rangeSelecting = false;
+  bool spaceLatch = false;
+};
+
+// The buttons, panels and texts of the overlay.
+struct EditorWidgets {
+  ButtonBar segmentModeBar;
+  ButtonBar transportBar;
+  ListPanel workspacePanel;
+  ListPanel layersPanel;
+  ListPanel controllersPanel;   // controllers 0..39
+  ListPanel controllersPanel2;  // controllers 40 and above
+  char statusText[kStatusTextSize] = {};
+  bool overlayHidden = false;
+  bool helpVisible = false;
+  bool titleDirty = false;  // the window title shows the unsaved mark
+  std::string baseTitle;
+};
+
+// GL resources the editor made: released by SyncEditor::release while the context lives.
+struct EditorResources {
+  BitmapFont* mainFont = nullptr;
+  BitmapFont* timeFont = nullptr;
+  GL_TextureManager buttonTextures;  // the button pictures
+};
+
 class SyncEditor {
  public:
   // Creates the fonts (context current), fills the waveform from the decoded music, sets the
@@ -97,47 +142,20 @@ class SyncEditor {
   // "off", or the snap unit ("1/4 beat", "1 bar") while snapping to the beat grid is on.
   const char* snapText() const;
 
-  // ---- model state ----
+  // ---- state, grouped by what it is about ----
   EditorHost host;
-  CurveView view;
-  Controller* selectedController = nullptr;
-  int hoveredKey = -1;
-  std::vector<uint32_t> selectedKeys;
-  int selectedControllerIndex = 0;
-  int selectedSegment = -1;  // mirrored into view.selectedSegment
-  bool pointerOverTimeline = false;
-  float hoverTime = 0.0f;            // seconds
-  float mouseX = 0.0f, mouseY = 0.0f;  // overlay coordinates, y upward
-  bool keyDown[256] = {};
-  bool recordMode = false;
-  float rangeStart = 0.0f, rangeEnd = 0.0f;  // seconds
-  bool rangeSelecting = false;
-  SyncWorkspace workspace;  // files, undo (workspace.history.names) and redo
-  int dragMode = DragNone;
-  float dragStartValue = 0.0f;
-  float dragStartY = 0.0f;
-
-  // ---- resources and widgets ----
-  BitmapFont* mainFont = nullptr;
-  BitmapFont* timeFont = nullptr;
-  GL_TextureManager buttonTextures;
-  ButtonBar segmentModeBar;
-  ButtonBar transportBar;
-  ListPanel workspacePanel;
-  ListPanel layersPanel;
-  ListPanel controllersPanel;   // controllers 0..39
-  ListPanel controllersPanel2;  // controllers 40 and above
-  char statusText[kStatusTextSize] = {};
-  bool overlayHidden = false;
-  bool spaceLatch = false;
-  bool helpVisible = false;
-  bool snapToBeats = false;       // G
-  double snapUnitBeats = 0.25;    // [ halves, ] doubles: 1/16 beat .. a bar
-  std::vector<ClipKey> clipboard;  // Ctrl+C
-  bool titleDirty = false;         // the window title shows the unsaved mark
-  std::string baseTitle;
-  uint64_t wallStart = 0;          // performance counter at construction: the file poll's clock
   EditorOptions options;
+  CurveView view;
+  SyncWorkspace workspace;  // files, undo (workspace.history.names) and redo
+  EditorSelection selection;
+  EditorInput input;
+  EditorWidgets widgets;
+  EditorResources resources;
+  bool recordMode = false;
+  bool snapToBeats = false;        // G
+  double snapUnitBeats = 0.25;     // [ halves, ] doubles: 1/16 beat .. a bar
+  std::vector<ClipKey> clipboard;  // Ctrl+C
+  uint64_t wallStart = 0;          // performance counter at construction: the file poll's clock
 
  private:
   // Input, by message (editor_input.cpp).

@@ -61,7 +61,9 @@ uint32_t toolWindowId(const ToolWindow* window) { return window ? window->id : 0
 
 void swapToolWindow(ToolWindow* window) { SDL_GL_SwapWindow(window->sdl); }
 
-void startImGuiOnToolWindow(ToolWindow* window) { ImGui_ImplSDL2_InitForOpenGL(window->sdl, window->context); }
+void startImGuiOnToolWindow(ToolWindow* window) {
+  ImGui_ImplSDL2_InitForOpenGL(window->sdl, window->context);
+}
 void newImGuiFrameOnToolWindow() { ImGui_ImplSDL2_NewFrame(); }
 void stopImGuiOnToolWindow() { ImGui_ImplSDL2_Shutdown(); }
 

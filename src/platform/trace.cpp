@@ -8,7 +8,7 @@
 namespace qorFramework {
 
 uint32_t traceVerbosity = 0;
-int32_t traceSink = 0;
+TraceSink traceSink = TRACE_TO_NOTHING;
 FILE* traceFile = nullptr;
 int32_t traceQuitLevel = -1;
 
@@ -26,7 +26,7 @@ void trace(uint32_t level, const char* source, const char* format, ...) {
   vsnprintf(message, sizeof(message), format, args);
   va_end(args);
 
-  if (traceSink == 2 || traceSink == 3) {
+  if (traceSink == TRACE_TO_DEBUGGER || traceSink == TRACE_TO_BOTH) {
     platform::debugOutput(levelName(level));
     platform::debugOutput(" (");
     platform::debugOutput(source);
@@ -34,7 +34,7 @@ void trace(uint32_t level, const char* source, const char* format, ...) {
     platform::debugOutput(message);
     platform::debugOutput("\n");
   }
-  if ((traceSink == 1 || traceSink == 3) && traceFile) {
+  if ((traceSink == TRACE_TO_FILE || traceSink == TRACE_TO_BOTH) && traceFile) {
     fprintf(traceFile, "%s (%s): %s\n", levelName(level), source, message);
   }
 

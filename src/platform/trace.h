@@ -11,7 +11,10 @@ namespace qorFramework {
 enum TraceLevel : uint32_t { TRACE_CRITICAL = 0, TRACE_ERROR = 1, TRACE_WARNING = 2, TRACE_INFO = 3 };
 
 extern uint32_t traceVerbosity;  // messages above this level are dropped (initial 0)
-extern int32_t traceSink;        // 1 file, 2 debugger output, 3 both, else nothing (initial 0)
+// Where trace lines go; the numbers are the sinks' own.
+enum TraceSink : int32_t { TRACE_TO_NOTHING = 0, TRACE_TO_FILE = 1, TRACE_TO_DEBUGGER = 2, TRACE_TO_BOTH = 3 };
+
+extern TraceSink traceSink;      // initial TRACE_TO_NOTHING
 extern FILE* traceFile;          // the file sink's stream; opened by openTraceFile
 extern int32_t traceQuitLevel;   // -1 never quits (initial)
 

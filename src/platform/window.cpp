@@ -250,70 +250,82 @@ static uint32_t buttonMessage(uint8_t button, bool down) {
 }
 
 // Turns one SDL event into a message; false when the event has no message of its own.
+// A quit or close message posted through SDL's user events.
+static bool translatePosted(const SDL_Event& event, Window* w, Message* out) {
+  if (event.user.code == PostedQuit) {
+    *out = {nullptr, WM_QUIT, static_cast<uint32_t>(reinterpret_cast<intptr_t>(event.user.data2)), 0};
+    return true;
+  }
+  bool forCurrent = w && event.user.windowID != 0 && event.user.windowID == SDL_GetWindowID(w->sdl);
+  out->message = WM_CLOSE;
+  return forCurrent;
+}
+
+// SDL sends a window close and then SDL_QUIT when the last window closes: one WM_CLOSE.
+static bool translateQuit(Window* w, Message* out) {
+  if (w && w->closeDelivered) {
+    w->closeDelivered = false;
+    return false;
+  }
+  out->message = WM_CLOSE;
+  return w != nullptr;
+}
+
+static bool translateWindowEvent(const SDL_WindowEvent& event, Window* w, Message* out) {
+  if (event.event == SDL_WINDOWEVENT_CLOSE && w) {
+    w->closeDelivered = true;
+    out->message = WM_CLOSE;
+    return true;
+  }
+  if (event.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+    memset(keyStates, 0, sizeof(keyStates));
+    out->message = WM_KILLFOCUS;
+    return w != nullptr;
+  }
+  return false;
+}
+
+static bool translateKey(const SDL_KeyboardEvent& event, bool down, Window* w, Message* out) {
+  int vk = virtualKeyOf(event.keysym);
+  if (vk == 0) return false;
+  keyStates[vk] = down;
+  *out = {w, down ? WM_KEYDOWN : WM_KEYUP, static_cast<uint32_t>(vk), keyLParam(event, down)};
+  return w != nullptr;
+}
+
+static bool translateButton(const SDL_MouseButtonEvent& event, bool down, Window* w, Message* out) {
+  uint32_t message = buttonMessage(event.button, down);
+  if (message == 0) return false;
+  if (down) mouseButtons |= buttonFlag(event.button);
+  else mouseButtons &= ~buttonFlag(event.button);
+  *out = {w, message, mouseFlags(), packPoint(event.x, event.y)};
+  return w != nullptr;
+}
+
+static bool translateWheel(const SDL_MouseWheelEvent& event, Window* w, Message* out) {
+  int mx = 0, my = 0;
+  SDL_GetMouseState(&mx, &my);
+  uint32_t delta = static_cast<uint16_t>(static_cast<int16_t>(event.y * 120));
+  *out = {w, WM_MOUSEWHEEL, (delta << 16) | mouseFlags(), packPoint(mx, my)};
+  return w != nullptr;
+}
+
 static bool translateEvent(const SDL_Event& event, Message* out) {
   Window* w = currentWindow;
   *out = {w, 0, 0, 0};
-  if (event.type == postedEventType && postedEventType != 0) {
-    if (event.user.code == PostedQuit) {
-      *out = {nullptr, WM_QUIT, static_cast<uint32_t>(reinterpret_cast<intptr_t>(event.user.data2)), 0};
-      return true;
-    }
-    bool forCurrent = w && event.user.windowID != 0 && event.user.windowID == SDL_GetWindowID(w->sdl);
-    out->message = WM_CLOSE;
-    return forCurrent;
-  }
+  if (event.type == postedEventType && postedEventType != 0) return translatePosted(event, w, out);
   switch (event.type) {
-    case SDL_QUIT:
-      // SDL sends a window close and then SDL_QUIT when the last window closes: one WM_CLOSE.
-      if (w && w->closeDelivered) {
-        w->closeDelivered = false;
-        return false;
-      }
-      out->message = WM_CLOSE;
-      return w != nullptr;
-    case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE && w) {
-        w->closeDelivered = true;
-        out->message = WM_CLOSE;
-        return true;
-      }
-      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-        memset(keyStates, 0, sizeof(keyStates));
-        out->message = WM_KILLFOCUS;
-        return w != nullptr;
-      }
-      return false;
+    case SDL_QUIT: return translateQuit(w, out);
+    case SDL_WINDOWEVENT: return translateWindowEvent(event.window, w, out);
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      bool down = event.type == SDL_KEYDOWN;
-      int vk = virtualKeyOf(event.key.keysym);
-      if (vk == 0) return false;
-      keyStates[vk] = down;
-      *out = {w, down ? WM_KEYDOWN : WM_KEYUP, static_cast<uint32_t>(vk), keyLParam(event.key, down)};
-      return w != nullptr;
-    }
+    case SDL_KEYUP: return translateKey(event.key, event.type == SDL_KEYDOWN, w, out);
     case SDL_MOUSEMOTION:
       *out = {w, WM_MOUSEMOVE, mouseFlags(), packPoint(event.motion.x, event.motion.y)};
       return w != nullptr;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-      bool down = event.type == SDL_MOUSEBUTTONDOWN;
-      uint32_t message = buttonMessage(event.button.button, down);
-      if (message == 0) return false;
-      if (down) mouseButtons |= buttonFlag(event.button.button);
-      else mouseButtons &= ~buttonFlag(event.button.button);
-      *out = {w, message, mouseFlags(), packPoint(event.button.x, event.button.y)};
-      return w != nullptr;
-    }
-    case SDL_MOUSEWHEEL: {
-      int mx = 0, my = 0;
-      SDL_GetMouseState(&mx, &my);
-      uint32_t delta = static_cast<uint16_t>(static_cast<int16_t>(event.wheel.y * 120));
-      *out = {w, WM_MOUSEWHEEL, (delta << 16) | mouseFlags(), packPoint(mx, my)};
-      return w != nullptr;
-    }
-    default:
-      return false;
+    case SDL_MOUSEBUTTONUP: return translateButton(event.button, event.type == SDL_MOUSEBUTTONDOWN, w, out);
+    case SDL_MOUSEWHEEL: return translateWheel(event.wheel, w, out);
+    default: return false;
   }
 }
 

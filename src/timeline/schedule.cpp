@@ -36,7 +36,7 @@ Layer_Base* findLayer(const LayerTimeline& timeline, const char* name) {
   return nullptr;
 }
 
-void scheduleLayer(LayerTimeline& timeline, int32_t appState, const char* name, uint32_t slot,
+void scheduleLayer(LayerTimeline& timeline, AppState appState, const char* name, uint32_t slot,
                    uint32_t startMs, uint32_t endMs) {
   if (appState != kStateSettingUp) return;
   Layer_Base* layer = findLayer(timeline, name);
@@ -67,7 +67,7 @@ static const char* layerName(const LayerTimeline& timeline, const Layer_Base* la
   return "layer";
 }
 
-bool drawFrame(LayerTimeline& timeline, int32_t appState, uint32_t t, uint32_t d, float time,
+bool drawFrame(LayerTimeline& timeline, AppState appState, uint32_t t, uint32_t d, float time,
                float delta, const float* spectrum) {
   memset(timeline.activeSlots, 0, sizeof(timeline.activeSlots));
   bool any = false;

@@ -56,7 +56,7 @@ TEST_F(DemoTransportTest, SeeksMoveTheClockToAWholeMillisecondAndTheMusicWithItE
 }
 
 TEST_F(DemoTransportTest, PausingDoesNothingBeforeTheShowRunsOrOnceItQuits) {
-  for (int32_t state : {kStateLoaded, kStateQuitting}) {
+  for (AppState state : {kStateLoaded, kStateQuitting}) {
     app.appState = state;
     transport.setPaused(true);
     EXPECT_EQ(app.appState, state);

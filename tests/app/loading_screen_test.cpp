@@ -52,7 +52,7 @@ class LoadingScreenTest : public testsupport::GLTest {
   ControllerList controllers;
   LoadingScreen screen;
   std::vector<InitRecord> inits;
-  int32_t appState = kStateSettingUp;
+  AppState appState = kStateSettingUp;
 
   void TearDown() override {
     shutdownLayers(timeline);

@@ -223,9 +223,9 @@ class EditorInputWorkspace : public EditorInputTest {};
 TEST_F(EditorInputWorkspace, ResetReloadsTheSavedCurvesAndUndoBringsTheEditsBack) {
   attach();
   pickRow(kWorkspaceX, kSave);
-  EXPECT_STREQ(editor->statusText, "saved");
+  EXPECT_STREQ(editor->widgets.statusText, "saved");
   EXPECT_TRUE(pf::fileExists("data/demosynch.dat"));
-  EXPECT_FALSE(editor->workspacePanel.open) << "a picked row closes the menu";
+  EXPECT_FALSE(editor->widgets.workspacePanel.open) << "a picked row closes the menu";
   EXPECT_EQ(snapshots(), 0u);
 
   middleClick(150, kKeyY);
@@ -270,17 +270,17 @@ class EditorInputPointer : public EditorInputTest {};
 TEST_F(EditorInputPointer, PositionsAreReadThroughTheCurrentViewport) {
   attach();
   move(250, 125);
-  EXPECT_FLOAT_EQ(editor->mouseX, 0.25f);
-  EXPECT_FLOAT_EQ(editor->mouseY, 0.75f);
-  EXPECT_FALSE(editor->pointerOverTimeline);
+  EXPECT_FLOAT_EQ(editor->input.mouseX, 0.25f);
+  EXPECT_FLOAT_EQ(editor->input.mouseY, 0.75f);
+  EXPECT_FALSE(editor->input.pointerOverTimeline);
   move(250, kCurveY);
-  EXPECT_TRUE(editor->pointerOverTimeline);
-  EXPECT_NEAR(editor->hoverTime, 2.5f, 1e-3f);
+  EXPECT_TRUE(editor->input.pointerOverTimeline);
+  EXPECT_NEAR(editor->input.hoverTime, 2.5f, 1e-3f);
 
   glViewport(0, 50, 1000, 400);  // a letterboxed picture
   move(300, 358);
-  EXPECT_NEAR(editor->mouseY, 0.23f, 1e-4f);
-  EXPECT_EQ(editor->hoveredKey, 1);
+  EXPECT_NEAR(editor->input.mouseY, 0.23f, 1e-4f);
+  EXPECT_EQ(editor->input.hoveredKey, 1);
   glViewport(0, 0, 1000, 500);
 }
 
@@ -295,14 +295,14 @@ TEST_F(EditorInputKeyDrag, APressOnAHandleDragsThatKeyButNeverOntoOrPastANeighbo
   EXPECT_EQ(snapshots(), 0u);
 
   move(300, kKeyY);
-  EXPECT_EQ(editor->hoveredKey, 1);
+  EXPECT_EQ(editor->input.hoveredKey, 1);
   leftPress(300, kKeyY);
-  EXPECT_EQ(editor->selectedKeys, Keys{1});
-  EXPECT_EQ(editor->dragMode, DragKeyTime);
+  EXPECT_EQ(editor->selection.keys, Keys{1});
+  EXPECT_EQ(editor->input.dragMode, DragKeyTime);
   EXPECT_EQ(snapshots(), 1u);
   move(350, kKeyY);
   EXPECT_NEAR(curve->keys[1].time, 3.5f, 1e-3f);
-  EXPECT_EQ(editor->hoveredKey, -1);
+  EXPECT_EQ(editor->input.hoveredKey, -1);
   move(500, kKeyY);  // exactly the next key's time
   EXPECT_NEAR(curve->keys[1].time, 3.5f, 1e-3f);
   move(620, kKeyY);
@@ -313,8 +313,8 @@ TEST_F(EditorInputKeyDrag, APressOnAHandleDragsThatKeyButNeverOntoOrPastANeighbo
   move(40, kKeyY);
   EXPECT_NEAR(curve->keys[1].time, 1.01f, 1e-3f);
   leftUp();
-  EXPECT_TRUE(editor->selectedKeys.empty());
-  EXPECT_EQ(editor->dragMode, DragNone);
+  EXPECT_TRUE(editor->selection.keys.empty());
+  EXPECT_EQ(editor->input.dragMode, DragNone);
   move(400, kKeyY);
   EXPECT_NEAR(curve->keys[1].time, 1.01f, 1e-3f) << "the release ends the drag";
   chord(pf::VK_CONTROL, 'Z');
@@ -350,7 +350,7 @@ TEST_F(EditorInputKeyDrag, KeysHeldWhenTheWindowLosesFocusCountAsReleased) {
   move(396, kKeyY);
   leftUp();
   EXPECT_NEAR(curve->keys[1].time, 3.96f, 1e-3f) << "no reference snap without Shift";
-  EXPECT_FALSE(editor->keyDown[pf::VK_SHIFT]);
+  EXPECT_FALSE(editor->input.keyDown[pf::VK_SHIFT]);
 }
 
 TEST_F(EditorInputKeyDrag, CtrlClicksAddKeysWhichThenMoveNotInTimeButTogetherInValue) {
@@ -358,20 +358,20 @@ TEST_F(EditorInputKeyDrag, CtrlClicksAddKeysWhichThenMoveNotInTimeButTogetherInV
   down(pf::VK_CONTROL);
   click(100, kKeyY);
   leftPress(500, kKeyY);
-  EXPECT_EQ(editor->selectedKeys, (Keys{0, 2}));
+  EXPECT_EQ(editor->selection.keys, (Keys{0, 2}));
   move(600, kKeyY);
   EXPECT_THAT(times(*curve), Pointwise(Near(), kOriginalTimes));
   leftUp();
-  EXPECT_EQ(editor->selectedKeys, (Keys{0, 2})) << "released with Ctrl down: the selection stays";
+  EXPECT_EQ(editor->selection.keys, (Keys{0, 2})) << "released with Ctrl down: the selection stays";
 
   rightPress(600, kKeyY);  // beside every key: drags the selection
-  EXPECT_EQ(editor->dragMode, DragKeyValues);
+  EXPECT_EQ(editor->input.dragMode, DragKeyValues);
   move(600, kKeyY - 25);   // up by 0.05 from key 2's value 0.4
   EXPECT_THAT(values(*curve), Pointwise(Near(1e-4f), Floats{0.9f, 0.6f, 0.9f, 0.8f}));
   rightUp();
   up(pf::VK_CONTROL);
-  EXPECT_EQ(editor->selectedKeys, (Keys{0, 2}));
-  EXPECT_EQ(editor->dragMode, DragNone);
+  EXPECT_EQ(editor->selection.keys, (Keys{0, 2}));
+  EXPECT_EQ(editor->input.dragMode, DragNone);
   EXPECT_EQ(snapshots(), 3u);
 }
 
@@ -386,8 +386,8 @@ TEST_F(EditorInputValueDrag, TheHoveredKeyRisesTenTimesAsFastAsThePointerAndStop
   EXPECT_EQ(snapshots(), 0u);
 
   rightPress(100, kKeyY);
-  EXPECT_EQ(editor->selectedKeys, Keys{0});
-  EXPECT_EQ(editor->dragMode, DragKeyValues);
+  EXPECT_EQ(editor->selection.keys, Keys{0});
+  EXPECT_EQ(editor->input.dragMode, DragKeyValues);
   EXPECT_EQ(snapshots(), 1u);
   move(100, kKeyY - 25);
   EXPECT_NEAR(curve->keys[0].value, 0.7f, 1e-4f);
@@ -398,8 +398,8 @@ TEST_F(EditorInputValueDrag, TheHoveredKeyRisesTenTimesAsFastAsThePointerAndStop
   move(100, kKeyY - 10);
   EXPECT_NEAR(curve->keys[0].value, 0.4f, 1e-4f) << "measured from where the drag began";
   rightUp();
-  EXPECT_TRUE(editor->selectedKeys.empty()) << "a lone dragged key is let go";
-  EXPECT_EQ(editor->dragMode, DragNone);
+  EXPECT_TRUE(editor->selection.keys.empty()) << "a lone dragged key is let go";
+  EXPECT_EQ(editor->input.dragMode, DragNone);
   move(100, kKeyY - 55);
   EXPECT_NEAR(curve->keys[0].value, 0.4f, 1e-4f);
   EXPECT_THAT(values(*curve), Pointwise(Near(1e-4f), Floats{0.4f, 0.6f, 0.4f, 0.8f}));
@@ -420,14 +420,14 @@ TEST_F(EditorInputZoom, ADragUnderHalfAPercentOfTheWidthDoesNotZoomAWiderOneDoes
   EXPECT_EQ(editor->view.viewEnd, 124000u);
 
   leftPress(200, kStripY);
-  EXPECT_TRUE(editor->rangeSelecting);
+  EXPECT_TRUE(editor->input.rangeSelecting);
   EXPECT_TRUE(editor->view.rangeActive);
   move(204, kStripY);
   leftUp();
   EXPECT_EQ(editor->view.viewStart, 0u);
   EXPECT_EQ(editor->view.viewEnd, 124000u);
   EXPECT_FALSE(editor->view.rangeActive);
-  EXPECT_FALSE(editor->rangeSelecting);
+  EXPECT_FALSE(editor->input.rangeSelecting);
 
   leftPress(200, kStripY);
   move(206, kStripY);
@@ -444,7 +444,7 @@ TEST_F(EditorInputZoom, ADragUnderHalfAPercentOfTheWidthDoesNotZoomAWiderOneDoes
   leftUp();
   EXPECT_NEAR(editor->view.viewStart, 24800.0, 2.0);
   EXPECT_NEAR(editor->view.viewEnd, 74400.0, 2.0);
-  EXPECT_NEAR(editor->hoverTime, 34.72f, 0.01f) << "the time under the pointer in the new window";
+  EXPECT_NEAR(editor->input.hoverTime, 34.72f, 0.01f) << "the time under the pointer in the new window";
 }
 
 TEST_F(EditorInputZoom, ARangeDraggedPastTheEndStopsAtTheLengthAndRightClickShowsItAll) {
@@ -460,7 +460,7 @@ TEST_F(EditorInputZoom, ARangeDraggedPastTheEndStopsAtTheLengthAndRightClickShow
   EXPECT_EQ(editor->view.viewStart, 0u);
   EXPECT_EQ(editor->view.viewEnd, 124000u);
   EXPECT_FALSE(editor->view.rangeActive);
-  EXPECT_EQ(editor->dragMode, DragNone);
+  EXPECT_EQ(editor->input.dragMode, DragNone);
 }
 
 // ---- the controller panels -----------------------------------------------------------------
@@ -472,15 +472,15 @@ TEST_F(EditorInputControllers, ARowClickPicksTheControllerToEdit) {
   down(pf::VK_CONTROL);
   click(100, kKeyY);
   up(pf::VK_CONTROL);
-  ASSERT_EQ(editor->selectedKeys, Keys{0});
+  ASSERT_EQ(editor->selection.keys, Keys{0});
   move(kControllersX, kTitleY);
-  EXPECT_TRUE(editor->controllersPanel.open);
+  EXPECT_TRUE(editor->widgets.controllersPanel.open);
   click(kControllersX, rowY(1));
-  EXPECT_EQ(editor->selectedController, reference);
-  EXPECT_EQ(editor->selectedControllerIndex, 1);
-  EXPECT_TRUE(editor->selectedKeys.empty());
+  EXPECT_EQ(editor->selection.controller, reference);
+  EXPECT_EQ(editor->selection.controllerIndex, 1);
+  EXPECT_TRUE(editor->selection.keys.empty());
   move(200, kKeyY);
-  EXPECT_EQ(editor->hoveredKey, 0) << "the handles are now the picked controller's";
+  EXPECT_EQ(editor->input.hoveredKey, 0) << "the handles are now the picked controller's";
   EXPECT_EQ(editor->view.referenceController, nullptr);
 }
 
@@ -490,24 +490,24 @@ TEST_F(EditorInputControllers, ShiftClickingARowTwiceSetsThenClearsTheReferenceA
   down(pf::VK_SHIFT);
   pickRow(kControllersX, 1);
   EXPECT_EQ(editor->view.referenceController, reference);
-  EXPECT_EQ(editor->controllersPanel.markId, 1);
-  EXPECT_EQ(editor->selectedController, curve) << "Shift picks the reference, not the edited one";
-  EXPECT_EQ(editor->selectedControllerIndex, 0);
+  EXPECT_EQ(editor->widgets.controllersPanel.markId, 1);
+  EXPECT_EQ(editor->selection.controller, curve) << "Shift picks the reference, not the edited one";
+  EXPECT_EQ(editor->selection.controllerIndex, 0);
   click(kControllersX, rowY(1));
   EXPECT_EQ(editor->view.referenceController, nullptr);
-  EXPECT_EQ(editor->controllersPanel.markId, -1);
+  EXPECT_EQ(editor->widgets.controllersPanel.markId, -1);
 
   pickRow(kControllersX, 1);
   move(kControllers2X, kTitleY);
-  EXPECT_FALSE(editor->controllersPanel.open);
-  ASSERT_TRUE(editor->controllersPanel2.open);
+  EXPECT_FALSE(editor->widgets.controllersPanel.open);
+  ASSERT_TRUE(editor->widgets.controllersPanel2.open);
   click(kControllers2X, rowY(0));
   EXPECT_EQ(editor->view.referenceController, controllers[40].get());
-  EXPECT_EQ(editor->controllersPanel2.markId, 40);
-  EXPECT_EQ(editor->controllersPanel.markId, -1) << "one mark over both panels";
+  EXPECT_EQ(editor->widgets.controllersPanel2.markId, 40);
+  EXPECT_EQ(editor->widgets.controllersPanel.markId, -1) << "one mark over both panels";
   click(kControllers2X, rowY(0));
   EXPECT_EQ(editor->view.referenceController, nullptr);
-  EXPECT_EQ(editor->controllersPanel2.markId, -1);
+  EXPECT_EQ(editor->widgets.controllersPanel2.markId, -1);
   up(pf::VK_SHIFT);
 }
 
@@ -518,26 +518,26 @@ class EditorInputSegments : public EditorInputTest {};
 TEST_F(EditorInputSegments, AClickInTheCurveAreaSelectsTheSegmentUnderThePointer) {
   attach();
   click(400, kCurveY);
-  EXPECT_EQ(editor->selectedSegment, 1);
+  EXPECT_EQ(editor->selection.segment, 1);
   EXPECT_EQ(editor->view.selectedSegment, 1);
   click(600, kCurveY);
-  EXPECT_EQ(editor->selectedSegment, 2);
+  EXPECT_EQ(editor->selection.segment, 2);
   click(800, kCurveY);  // after the last key
-  EXPECT_EQ(editor->selectedSegment, -1);
+  EXPECT_EQ(editor->selection.segment, -1);
   leftPress(400, kCurveY);
   move(700, kCurveY);
   leftUp();
-  EXPECT_EQ(editor->selectedSegment, -1) << "released away from the segment";
+  EXPECT_EQ(editor->selection.segment, -1) << "released away from the segment";
   click(400, kCurveY);
   click(450, kStripY);
-  EXPECT_EQ(editor->selectedSegment, -1);
+  EXPECT_EQ(editor->selection.segment, -1);
   EXPECT_EQ(snapshots(), 0u);
 }
 
 TEST_F(EditorInputSegments, TheModeButtonsSetInterpolationAndShapeEachAfterOneSnapshot) {
   attach();
   click(400, kCurveY);
-  ASSERT_EQ(editor->selectedSegment, 1);
+  ASSERT_EQ(editor->selection.segment, 1);
   editor->draw();  // the buttons appear over the segment's start (x 0.3, y 0.4)
   static const float kButtons[kSegmentButtonCount][2] = {
       {0.0f, 0.23f},   {0.0f, 0.17f},   {0.0f, 0.11f},   {0.0f, 0.05f},
@@ -549,7 +549,7 @@ TEST_F(EditorInputSegments, TheModeButtonsSetInterpolationAndShapeEachAfterOneSn
     EXPECT_EQ(curve->segments[1].interpolation, id <= 3 ? id + 1 : MinExponential);
     EXPECT_EQ(curve->segments[1].shape, id <= 3 ? ValVal : id - 3);
     EXPECT_EQ(snapshots(), static_cast<size_t>(id + 1));
-    EXPECT_EQ(editor->selectedSegment, 1);
+    EXPECT_EQ(editor->selection.segment, 1);
   }
   EXPECT_EQ(curve->segments[0].interpolation, Linear);
   EXPECT_EQ(curve->segments[2].shape, ValVal);
@@ -567,16 +567,16 @@ TEST_F(EditorInputSeek, TabClickMovesTheClockAndClearsOnlyTheKeySelection) {
   click(100, kKeyY);
   click(400, kCurveY);
   up(pf::VK_CONTROL);
-  ASSERT_EQ(editor->selectedKeys, Keys{0});
-  ASSERT_EQ(editor->selectedSegment, 1);
+  ASSERT_EQ(editor->selection.keys, Keys{0});
+  ASSERT_EQ(editor->selection.segment, 1);
   size_t before = snapshots();
   down(pf::VK_TAB);
   click(400, kStripY);  // no stream is open: the clock alone moves
   up(pf::VK_TAB);
   EXPECT_NEAR(show.clock.playedSeconds, 4.0f, 1e-3f);
-  EXPECT_TRUE(editor->selectedKeys.empty());
-  EXPECT_EQ(editor->selectedSegment, 1);
-  EXPECT_FALSE(editor->rangeSelecting) << "a seek is not a zoom";
+  EXPECT_TRUE(editor->selection.keys.empty());
+  EXPECT_EQ(editor->selection.segment, 1);
+  EXPECT_FALSE(editor->input.rangeSelecting) << "a seek is not a zoom";
   EXPECT_EQ(editor->view.viewEnd, 10000u);
   EXPECT_EQ(snapshots(), before);
 }
@@ -655,7 +655,7 @@ TEST_F(EditorInputInsertDelete, TheMiddleButtonInsertsOnTheCurveOnlyInTheUpperKe
   middleClick(300, kKeyY);  // on a handle
   EXPECT_EQ(curve->keys.size(), 4u);
   EXPECT_EQ(snapshots(), 0u);
-  EXPECT_EQ(editor->selectedSegment, -1) << "any middle click drops the segment";
+  EXPECT_EQ(editor->selection.segment, -1) << "any middle click drops the segment";
 
   evaluateController(before, 1.5f);
   middleClick(150, kKeyY);
@@ -663,7 +663,7 @@ TEST_F(EditorInputInsertDelete, TheMiddleButtonInsertsOnTheCurveOnlyInTheUpperKe
   EXPECT_NEAR(curve->keys[1].time, 1.5f, 1e-3f);
   EXPECT_FLOAT_EQ(curve->keys[1].value, before.value) << "the value the curve had there";
   EXPECT_GT(std::fabs(before.value - 0.3f), 0.01f) << "a smoothstep stretch, not the straight line";
-  EXPECT_EQ(editor->hoveredKey, 1);
+  EXPECT_EQ(editor->input.hoveredKey, 1);
   EXPECT_EQ(snapshots(), 1u);
   middleClick(250, 399);  // y 0.202
   EXPECT_EQ(curve->keys.size(), 6u);
@@ -677,7 +677,7 @@ TEST_F(EditorInputInsertDelete, DeleteAndRightClickRemovesAKeyAndAlwaysTakesASna
   EXPECT_THAT(times(*curve), Pointwise(Near(), Floats{1, 5, 7}));
   EXPECT_EQ(curve->segments.size(), 2u);
   EXPECT_EQ(snapshots(), 1u);
-  EXPECT_EQ(editor->dragMode, DragNone);
+  EXPECT_EQ(editor->input.dragMode, DragNone);
   for (int x : {200, 300, 850}) {
     rightPress(x, kKeyY);
     rightUp();
@@ -812,7 +812,7 @@ TEST_F(EditorInputClipboard, PasteRepeatsTheCopiedKeysAtThePointerAfterOneSnapsh
   EXPECT_EQ(curve->segments[4].interpolation, Smoothstep);
   EXPECT_EQ(curve->segments[4].shape, OneVal);
   EXPECT_EQ(curve->segments[3].interpolation, Linear) << "the stretch into the pasted keys is new";
-  EXPECT_EQ(editor->selectedKeys, (Keys{4, 5}));
+  EXPECT_EQ(editor->selection.keys, (Keys{4, 5}));
   chord(pf::VK_CONTROL, 'Z');
   EXPECT_THAT(times(*curve), Pointwise(Near(), kOriginalTimes)) << "one undo takes the whole paste back";
 }
@@ -825,11 +825,11 @@ TEST_F(EditorInputClipboard, PastingAmongOtherKeysSelectsThePastedOnesInAnotherC
   tap('C');
   up(pf::VK_CONTROL);
   pickRow(kControllersX, 1);
-  ASSERT_EQ(editor->selectedController, reference);
+  ASSERT_EQ(editor->selection.controller, reference);
   move(250, kCurveY);
   chord(pf::VK_CONTROL, 'V');
   EXPECT_THAT(times(*reference), Pointwise(Near(), Floats{2, 2.5f, 4.03f, 4.5f, 5}));
-  EXPECT_EQ(editor->selectedKeys, (Keys{1, 3}));
+  EXPECT_EQ(editor->selection.keys, (Keys{1, 3}));
   EXPECT_FLOAT_EQ(reference->keys[1].value, 0.6f);
   EXPECT_FLOAT_EQ(reference->keys[3].value, 0.4f);
   EXPECT_THAT(times(*curve), Pointwise(Near(), kOriginalTimes));
@@ -842,22 +842,22 @@ class EditorInputHelp : public EditorInputTest {};
 TEST_F(EditorInputHelp, F1TogglesTheHelpAndAClickOnlyClosesIt) {
   attach();
   tap(pf::VK_F1);
-  EXPECT_TRUE(editor->helpVisible);
+  EXPECT_TRUE(editor->widgets.helpVisible);
   down(pf::VK_F1);
   down(pf::VK_F1, true);
   up(pf::VK_F1);
-  EXPECT_FALSE(editor->helpVisible);
+  EXPECT_FALSE(editor->widgets.helpVisible);
   tap(pf::VK_F1);
   leftPress(300, kKeyY);
-  EXPECT_FALSE(editor->helpVisible);
-  EXPECT_TRUE(editor->selectedKeys.empty());
-  EXPECT_EQ(editor->dragMode, DragNone);
+  EXPECT_FALSE(editor->widgets.helpVisible);
+  EXPECT_TRUE(editor->selection.keys.empty());
+  EXPECT_EQ(editor->input.dragMode, DragNone);
   leftUp();
 
   pickRow(kWorkspaceX, kHelp);
-  EXPECT_TRUE(editor->helpVisible);
+  EXPECT_TRUE(editor->widgets.helpVisible);
   middleClick(150, kKeyY);
-  EXPECT_FALSE(editor->helpVisible);
+  EXPECT_FALSE(editor->widgets.helpVisible);
   EXPECT_EQ(curve->keys.size(), 4u);
   EXPECT_EQ(snapshots(), 0u);
 }
@@ -874,11 +874,11 @@ TEST_F(EditorInputCapture, AnEditorThatTakesNoInputIgnoresEveryMessage) {
   middleClick(150, kKeyY);
   rightPress(100, kKeyY);
   move(100, kKeyY - 25);
-  EXPECT_FALSE(editor->helpVisible);
+  EXPECT_FALSE(editor->widgets.helpVisible);
   EXPECT_FALSE(editor->snapToBeats);
   EXPECT_EQ(show.appState, kStateRunning);
-  EXPECT_FALSE(editor->keyDown[pf::VK_CONTROL]);
-  EXPECT_EQ(editor->mouseX, 0.0f);
+  EXPECT_FALSE(editor->input.keyDown[pf::VK_CONTROL]);
+  EXPECT_EQ(editor->input.mouseX, 0.0f);
   EXPECT_THAT(times(*curve), Pointwise(Near(), kOriginalTimes));
   EXPECT_FLOAT_EQ(curve->keys[0].value, 0.2f);
   EXPECT_FALSE(std::filesystem::exists(scratch.file("editor"))) << "no snapshot, no session file";

@@ -83,32 +83,32 @@ class OverlayTest : public testsupport::GLTest {
 TEST_F(OverlayTest, ControllersSplitFortyToAPanelAndTheFirstIsSelected) {
   addControllers(45);
   attach();
-  ASSERT_EQ(editor->controllersPanel.items.size(), 40u);
-  EXPECT_EQ(editor->controllersPanel.items.front().id, 0);
-  EXPECT_EQ(editor->controllersPanel.items.back().id, 39);
-  ASSERT_EQ(editor->controllersPanel2.items.size(), 5u);
-  EXPECT_EQ(editor->controllersPanel2.items.front().id, 40);
-  EXPECT_EQ(editor->controllersPanel2.items.back().name, "C: 44");
-  EXPECT_EQ(editor->selectedController, controllers[0].get());
-  EXPECT_TRUE(editor->layersPanel.items.empty());
-  ASSERT_EQ(editor->workspacePanel.items.size(), 7u);
-  EXPECT_EQ(editor->workspacePanel.items[6].name, "help");
-  EXPECT_EQ(editor->workspacePanel.items[1].id, -1);
-  EXPECT_EQ(editor->controllersPanel.markId, -1) << "no row is marked as the reference at start";
+  ASSERT_EQ(editor->widgets.controllersPanel.items.size(), 40u);
+  EXPECT_EQ(editor->widgets.controllersPanel.items.front().id, 0);
+  EXPECT_EQ(editor->widgets.controllersPanel.items.back().id, 39);
+  ASSERT_EQ(editor->widgets.controllersPanel2.items.size(), 5u);
+  EXPECT_EQ(editor->widgets.controllersPanel2.items.front().id, 40);
+  EXPECT_EQ(editor->widgets.controllersPanel2.items.back().name, "C: 44");
+  EXPECT_EQ(editor->selection.controller, controllers[0].get());
+  EXPECT_TRUE(editor->widgets.layersPanel.items.empty());
+  ASSERT_EQ(editor->widgets.workspacePanel.items.size(), 7u);
+  EXPECT_EQ(editor->widgets.workspacePanel.items[6].name, "help");
+  EXPECT_EQ(editor->widgets.workspacePanel.items[1].id, -1);
+  EXPECT_EQ(editor->widgets.controllersPanel.markId, -1) << "no row is marked as the reference at start";
 }
 
 TEST_F(OverlayTest, ExactlyFortyLeaveTheSecondPanelEmptyAndNoneLeaveNothingSelected) {
   addControllers(40);
   attach();
-  EXPECT_EQ(editor->controllersPanel.items.size(), 40u);
-  EXPECT_TRUE(editor->controllersPanel2.items.empty());
+  EXPECT_EQ(editor->widgets.controllersPanel.items.size(), 40u);
+  EXPECT_TRUE(editor->widgets.controllersPanel2.items.empty());
   editor->release();
   delete editor;
   editor = nullptr;
 
   controllers.clear();
   attach();
-  EXPECT_EQ(editor->selectedController, nullptr);
+  EXPECT_EQ(editor->selection.controller, nullptr);
   editor->recordMode = true;
   holdKey(platform::VK_SPACE, true);
   clearTo(0.0f);
@@ -122,9 +122,9 @@ TEST_F(OverlayTest, LabelsGoUnderTheCurveViewAndPanelsOverIt) {
   controllers[0]->value = 1.0f;  // its flat curve runs along the top of the area
   attach();
   editor->view.labelFont = nullptr;  // no ruler labels near the hover time
-  editor->pointerOverTimeline = true;
-  editor->mouseX = 0.6f;
-  editor->hoverTime = 12.5f;
+  editor->input.pointerOverTimeline = true;
+  editor->input.mouseX = 0.6f;
+  editor->input.hoverTime = 12.5f;
   clearTo(0.0f);
   editor->draw();
   // The white hover time is drawn before the area's half-transparent background.
@@ -138,7 +138,7 @@ TEST_F(OverlayTest, LabelsGoUnderTheCurveViewAndPanelsOverIt) {
   clearTo(0.0f);
   editor->draw();
   int closed = brightest(2, 0.395f, 0.31f, 0.405f, 0.33f);
-  editor->controllersPanel.open = true;
+  editor->widgets.controllersPanel.open = true;
   clearTo(0.0f);
   editor->draw();
   int open = brightest(2, 0.395f, 0.31f, 0.405f, 0.33f);
@@ -209,7 +209,7 @@ TEST_F(OverlayTest, ReleaseDeletesTheSnapshotFilesStillListed) {
   editor->release();
   for (const std::string& name : listed) EXPECT_FALSE(platform::fileExists(name.c_str())) << name;
   EXPECT_FALSE(platform::fileExists("editor/session.lock"));
-  EXPECT_EQ(editor->mainFont, nullptr);
+  EXPECT_EQ(editor->resources.mainFont, nullptr);
   delete editor;
   editor = nullptr;
 }

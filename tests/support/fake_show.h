@@ -25,7 +25,7 @@ class FakeShow : public qorFramework::Transport {
   float lengthSeconds() const override { return static_cast<float>(lengthMs / 1000.0); }
   double musicSeconds() const override { return heardSeconds; }
 
-  int32_t appState = qorFramework::kStateRunning;
+  qorFramework::AppState appState = qorFramework::kStateRunning;
   qorFramework::ShowClock clock;
   uint32_t lengthMs = 124000;
   double heardSeconds = -1.0;         // where the music is heard; negative: no music

@@ -20,7 +20,7 @@ DebugCapture::DebugCapture(int quitLevel) {
   captured.clear();
   platform::setDebugOutputHook(captureHook);
   qorFramework::traceVerbosity = 3;
-  qorFramework::traceSink = 2;
+  qorFramework::traceSink = qorFramework::TRACE_TO_DEBUGGER;
   qorFramework::traceQuitLevel = quitLevel;
 }
 

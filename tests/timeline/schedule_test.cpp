@@ -50,7 +50,7 @@ class ScheduleTest : public testsupport::GLTest {
     registerLayer(timeline, name, layer);
     return layer;
   }
-  bool draw(uint32_t t, uint32_t d, int32_t state = kStateRunning) {
+  bool draw(uint32_t t, uint32_t d, AppState state = kStateRunning) {
     return drawFrame(timeline, state, t, d, t / 1000.0f, d / 1000.0f, nullptr);
   }
 

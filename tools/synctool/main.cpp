@@ -108,7 +108,7 @@ int eval(const char* fileName, const char* name, int count, char** times) {
 int main(int argc, char** argv) {
   // The engine's warnings (unreadable or unwritable files) go to standard error.
   traceVerbosity = TRACE_WARNING;
-  traceSink = 2;
+  traceSink = TRACE_TO_DEBUGGER;
   if (toolusage::helpAsked(argc, argv, kUsage)) return 0;
   if (argc < 2) return refuse("no command given (dump, build or eval)");
   const std::string command = argv[1];
