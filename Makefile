@@ -11,8 +11,11 @@ all: build
 deps:
 	@scripts/install-deps
 
+# Extra CMake settings, e.g. CMAKE_ARGS=-DDOVRIX_WERROR=ON (as CI builds).
+CMAKE_ARGS ?=
+
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) > /dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)

@@ -121,8 +121,7 @@ static bool playShow(const CommandLine& line, const LaunchSettings& settings, Mu
   openMusicStream(music, kMusicFile);
   ControllerList* controllers = new ControllerList();  // lives until the process ends
   syncSetup(demoApp, &music, controllers);
-  demoApp.clock.span.fromSeconds = line.fromSeconds;
-  demoApp.clock.span.toSeconds = line.toSeconds;
+  setPlaySpan(demoApp.clock, line.fromSeconds, line.toSeconds);
   registerScene(demoApp, settings.width, settings.height);
   scheduleScene(demoApp);
   if (!renderWindow.open) return true;

@@ -16,6 +16,11 @@ ShowClock::ShowClock() {
   baseCount = static_cast<int64_t>(platform::performanceCounter());
 }
 
+void setPlaySpan(ShowClock& clock, double fromSeconds, double toSeconds) {
+  clock.span.fromSeconds = fromSeconds;
+  clock.span.toSeconds = toSeconds;
+}
+
 void startShowClock(ShowClock& clock, uint32_t firstMs) {
   clock.startSeconds = static_cast<float>(firstMs / 1000.0);
   clock.deltaSeconds = clock.elapsedSeconds = clock.playedSeconds = 0.0f;

@@ -34,6 +34,8 @@ struct ShowClock {
   uint64_t (*readCounter)() = nullptr;
 };
 
+// The part of the show to play (seconds; a negative `toSeconds`: to the time line's end).
+void setPlaySpan(ShowClock& clock, double fromSeconds, double toSeconds);
 // Before the first frame: startSeconds from the time line's first millisecond, nothing played,
 // not paused, the base taken from the counter now.
 void startShowClock(ShowClock& clock, uint32_t firstMs);

@@ -124,8 +124,7 @@ TEST_F(MainLoopTest, ScheduleEndsAreInclusiveAndTheLoopStopsAfterTheLastMillisec
 TEST_F(MainLoopTest, APlaySpanStartsTheClockAtItsStartAndEndsTheShowAfterItsEnd) {
   add("a", new RecordingLayer("a"));
   schedule("a", 1, 0, 100);
-  app.clock.span.fromSeconds = 0.040;
-  app.clock.span.toSeconds = 0.060;
+  setPlaySpan(app.clock, 0.040, 0.060);
   run();
   std::vector<uint32_t> times = renderTimes("a");
   ASSERT_FALSE(times.empty());
