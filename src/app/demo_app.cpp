@@ -211,6 +211,8 @@ void runMainLoop(DemoApp& app, platform::Window* window) {
       started = true;
     }
     sampleShowClock(app.clock);
+    uint32_t loopStartMs = 0;
+    if (wrapShowLoop(app.clock, app.timeline.maxEndMs, &loopStartMs)) setStreamTime(app.music, loopStartMs);
     if (app.appState == kStateRunning || app.appState == kStateHalted) playOneFrame(app, endMs);
   }
   shutdownDemo(app);

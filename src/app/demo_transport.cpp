@@ -28,4 +28,18 @@ double DemoTransport::musicSeconds() const {
   return streamTimeMs(app_.music) / 1000.0;
 }
 
+bool DemoTransport::setLoop(float fromSeconds, float toSeconds) {
+  return setShowLoop(app_.clock, fromSeconds, toSeconds);
+}
+
+void DemoTransport::clearLoop() { clearShowLoop(app_.clock); }
+
+bool DemoTransport::loop(float* fromSeconds, float* toSeconds) const {
+  const ShowLoop& loop = app_.clock.loop;
+  if (!loop.on) return false;
+  if (fromSeconds) *fromSeconds = loop.fromSeconds;
+  if (toSeconds) *toSeconds = loop.toSeconds;
+  return true;
+}
+
 }  // namespace qorFramework

@@ -20,6 +20,9 @@ class DemoTransport : public Transport {
   float now() const override;
   float lengthSeconds() const override;
   double musicSeconds() const override;
+  bool setLoop(float fromSeconds, float toSeconds) override;
+  void clearLoop() override;
+  bool loop(float* fromSeconds, float* toSeconds) const override;
 
  private:
   DemoApp& app_;

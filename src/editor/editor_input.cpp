@@ -7,6 +7,7 @@
 
 #include "editor/sync_editor.h"
 #include "platform/gl.h"
+#include "timeline/key_edits.h"
 #include "platform/win_codes.h"
 #include "platform/window.h"
 
@@ -54,6 +55,9 @@ void SyncEditor::applyRangeZoom() {
     view.viewEnd = std::min(std::max(a, b), view.lengthUnits);
     // The window must keep a width: a range dragged past the end shrinks to nothing there.
     if (view.viewStart >= view.viewEnd) view.viewStart = view.viewEnd - 1;
+    input.haveDraggedRange = true;
+    input.draggedFrom = std::min(view.rangeFrom, view.rangeTo);
+    input.draggedTo = std::max(view.rangeFrom, view.rangeTo);
     rebuild();
   }
   view.rangeActive = false;
@@ -130,9 +134,10 @@ void SyncEditor::copyKeys() {
   clipboard.clear();
   for (uint32_t k : keys) {
     if (k >= c.keys.size()) continue;
-    SegmentMode mode = k > 0 && k - 1 < c.segments.size() ? c.segments[k - 1] : SegmentMode{Linear, ValVal};
+    bool hasMode = k > 0 && k - 1 < c.segments.size();
+    SegmentMode mode = hasMode ? c.segments[k - 1] : SegmentMode{Linear, ValVal};
     float first = clipboard.empty() ? c.keys[k].time : c.keys[keys[0]].time;
-    clipboard.push_back({c.keys[k].time - first, c.keys[k].value, mode});
+    clipboard.push_back({c.keys[k].time - first, c.keys[k].value, mode, hasMode});
   }
   snprintf(widgets.statusText, sizeof(widgets.statusText), "copied %zu keys", clipboard.size());
 }
@@ -144,11 +149,16 @@ static int lastKeyAt(const Controller& c, float time) {
   return -1;
 }
 
+// The copied keys at the pointer, each stretch into a pasted key with the mode the copied one
+// had (the first's too, when a stretch led into it); the stretch after the last pasted key keeps
+// the mode of the stretch the keys were pasted into.
 void SyncEditor::pasteKeys() {
   if (!selection.controller || clipboard.empty()) return;
   snapshot();
   Controller& c = *selection.controller;
   float start = snapTime(xToTime(input.mouseX));
+  SegmentMode pastedInto = {Linear, ValVal};
+  bool intoStretch = stretchAt(c, start + clipboard.back().offset, nullptr, &pastedInto);
   selection.keys.clear();
   std::vector<float> times;
   for (size_t i = 0; i < clipboard.size(); ++i) {
@@ -156,9 +166,11 @@ void SyncEditor::pasteKeys() {
     size_t before = c.keys.size();
     addKey(c, time, clipboard[i].value);
     int index = c.keys.size() > before ? lastKeyAt(c, time) : -1;
-    if (index > 0 && i > 0) c.segments[index - 1] = clipboard[i].mode;
+    if (index > 0 && clipboard[i].hasMode) c.segments[index - 1] = clipboard[i].mode;
     if (index >= 0) times.push_back(time);
   }
+  int last = times.empty() ? -1 : lastKeyAt(c, times.back());
+  if (intoStretch && last >= 0 && static_cast<size_t>(last) < c.segments.size()) c.segments[last] = pastedInto;
   // Later insertions move earlier ones up: the selection is found by time once all are in.
   for (float time : times) selection.keys.push_back(static_cast<uint32_t>(lastKeyAt(c, time)));
   selection.segment = -1;
@@ -193,6 +205,7 @@ void SyncEditor::updateTitle() {
 // ---- keys ----------------------------------------------------------------------------------
 
 void SyncEditor::keyPressed(uint32_t key, bool repeat) {
+  if (entryKeyPressed(key)) return;  // an open entry field takes every key
   bool ctrl = input.keyDown[platform::VK_CONTROL], shift = input.keyDown[platform::VK_SHIFT];
   // Undo on every key-down while Ctrl and Z are held, so the keyboard's repeat repeats it.
   if (ctrl && input.keyDown['Z']) {
@@ -204,6 +217,9 @@ void SyncEditor::keyPressed(uint32_t key, bool repeat) {
     if (key == 'Y') redo();
     if (key == 'C' && !repeat) copyKeys();
     if (key == 'V' && !repeat) pasteKeys();
+    if (key == 'A' && !repeat) selectAllKeys();
+    if (key == platform::VK_LEFT || key == platform::VK_RIGHT)
+      nudgeSelection(key == platform::VK_RIGHT ? 1 : -1, shift);
     return;
   }
   float beat = static_cast<float>(shift ? view.beatGrid.barSeconds() : view.beatGrid.beatSeconds());
@@ -224,8 +240,22 @@ void SyncEditor::keyPressed(uint32_t key, bool repeat) {
       snapUnitBeats = std::min(static_cast<double>(view.beatGrid.beatsPerBar), snapUnitBeats * 2.0);
       writeStatus();
       break;
-    case platform::VK_SPACE:  // in record mode the frame's poll inserts keys instead
-      if (!recordMode && !repeat && host.transport) setPlaying(host.transport->paused());
+    case platform::VK_SPACE:  // in record mode every press makes a key instead
+      if (repeat) break;
+      if (recordMode) recordPress();
+      else if (host.transport) setPlaying(host.transport->paused());
+      break;
+    case platform::VK_INSERT:
+      if (!repeat) changeTime(shift);
+      break;
+    case 'V':
+      if (!repeat) openEntry(EntryValue);
+      break;
+    case 'T':
+      if (!repeat) openEntry(EntryTime);
+      break;
+    case 'L':
+      if (!repeat) toggleLoop();
       break;
     case platform::VK_LEFT:
       seekTo(now - beat);
@@ -261,12 +291,13 @@ void SyncEditor::pointerMoved(uint32_t lParam) {
     moveKey(*selection.controller, selection.keys[0], t);
     input.hoveredKey = -1;
     rebuild();
-  } else if (!selection.keys.empty() && selection.controller && input.dragMode == DragKeyValues) {
-    float v = (input.mouseY - input.dragStartY) * 10.0f + input.dragStartValue;
-    for (uint32_t k : selection.keys) setKeyValue(*selection.controller, k, v);
-    input.hoveredKey = -1;
-    rebuild();
+  } else if (selection.controller && input.dragMode == DragKeyBlock) {
+    dragBlock();
+  } else if (!selection.keys.empty() && selection.controller &&
+             (input.dragMode == DragKeyValues || input.dragMode == DragKeyOffsets)) {
+    dragValues();
   }
+  updateBox();
   if (input.mouseY < 0.4f && input.dragMode == DragNone) {
     input.pointerOverTimeline = true;
     input.hoverTime = xToTime(input.mouseX);
@@ -329,6 +360,11 @@ void SyncEditor::pickInBand() {
     view.rangeActive = true;
   } else if (input.mouseY < 0.25f) {
     int k = keyAtPointer(input.mouseX, input.mouseY);
+    if (k != -1 && input.keyDown[platform::VK_MENU] && selection.controller) {
+      beginBlockDrag(k);
+      return;
+    }
+    if (k == -1 && input.keyDown[platform::VK_CONTROL]) return;  // a box may follow instead
     if (k != -1) selection.keys.push_back(static_cast<uint32_t>(k));
     if (!selection.keys.empty()) {
       snapshot();
@@ -341,8 +377,26 @@ void SyncEditor::pickInBand() {
   }
 }
 
+// Ctrl + press where no key, button or panel row is: the start of a selection box.
+bool SyncEditor::startsBox() const {
+  if (!input.keyDown[platform::VK_CONTROL] || !selection.controller) return false;
+  if (!(0.18f <= input.mouseY && input.mouseY < 0.4f)) return false;
+  if (keyAtPointer(input.mouseX, input.mouseY) != -1) return false;
+  if (selection.segment != -1 && widgets.segmentModeBar.hitTest(input.mouseX, input.mouseY) != -1) return false;
+  for (const ListPanel* panel : {&widgets.workspacePanel, &widgets.controllersPanel, &widgets.controllersPanel2})
+    if (panel->hitTest(input.mouseX, input.mouseY) != -1) return false;
+  return true;
+}
+
 void SyncEditor::leftButtonDown() {
-  if (!input.keyDown[platform::VK_CONTROL]) selection.keys.clear();
+  bool keep = input.keyDown[platform::VK_CONTROL] || input.keyDown[platform::VK_MENU];
+  if (!keep) selection.keys.clear();
+  if (startsBox()) {
+    input.boxPending = true;
+    input.boxAdds = input.keyDown[platform::VK_SHIFT];
+    input.boxX0 = input.mouseX;
+    input.boxY0 = input.mouseY;
+  }
   if (input.keyDown[platform::VK_TAB]) {
     seekTo(xToTime(input.mouseX));
     return;
@@ -379,7 +433,9 @@ void SyncEditor::leftButtonDown() {
 }
 
 void SyncEditor::leftButtonUp() {
-  if (!input.keyDown[platform::VK_CONTROL]) selection.keys.clear();
+  bool keep = input.keyDown[platform::VK_CONTROL] || input.keyDown[platform::VK_MENU];
+  if (!keep) selection.keys.clear();
+  endBox();
   if (selection.controller) {
     uint32_t k = static_cast<uint32_t>(selection.segment);
     float t0 = keyTime(*selection.controller, k), t1 = nextKeyTime(*selection.controller, k);
@@ -407,13 +463,7 @@ void SyncEditor::rightButtonDown() {
   } else if (input.mouseY > 0.18f) {
     if (selection.keys.empty() && input.hoveredKey != -1)
       selection.keys.push_back(static_cast<uint32_t>(input.hoveredKey));
-    if (!selection.keys.empty() && selection.controller) {
-      snapshot();
-      input.pointerOverTimeline = false;
-      input.dragStartY = input.mouseY;
-      input.dragMode = DragKeyValues;
-      input.dragStartValue = keyValue(*selection.controller, selection.keys.back());
-    }
+    if (!selection.keys.empty() && selection.controller) beginValueDrag();
   } else {
     view.viewStart = 0;
     view.viewEnd = view.lengthUnits;
@@ -450,6 +500,10 @@ void SyncEditor::handleInput(uint32_t message, uint32_t wParam, uint32_t lParam)
     widgets.helpVisible = false;
     return;
   }
+  if (entry.kind != EntryNone && buttonDown) {  // a click elsewhere cancels the field
+    entry.kind = EntryNone;
+    return;
+  }
   switch (message) {
     case platform::WM_KEYDOWN:
       if (wParam < 256) input.keyDown[wParam] = true;
@@ -466,7 +520,8 @@ void SyncEditor::handleInput(uint32_t message, uint32_t wParam, uint32_t lParam)
     case platform::WM_LBUTTONUP: leftButtonUp(); break;
     case platform::WM_RBUTTONDOWN: rightButtonDown(); break;
     case platform::WM_RBUTTONUP:
-      if (input.dragMode == DragKeyValues && selection.keys.size() == 1) selection.keys.clear();
+      if ((input.dragMode == DragKeyValues || input.dragMode == DragKeyOffsets) && selection.keys.size() == 1)
+        selection.keys.clear();
       input.dragMode = DragNone;
       break;
     case platform::WM_MBUTTONDOWN: middleButtonDown(); break;

@@ -156,19 +156,6 @@ void SyncEditor::pollVisibility(bool* visible) {
   *visible = f6 || !widgets.overlayHidden;
 }
 
-// One key per press of Space while recording, at the heard music position.
-void SyncEditor::pollRecordKey() {
-  bool space = options.takesInput && platform::isKeyDown(platform::VK_SPACE);
-  if (!recordMode) return;
-  if (!input.spaceLatch && space) {
-    input.spaceLatch = true;
-    double heard = host.transport ? host.transport->musicSeconds() : -1.0;
-    if (heard >= 0.0 && selection.controller) recordKey(static_cast<float>(heard));
-  } else if (!space) {
-    input.spaceLatch = false;
-  }
-}
-
 static const float kLabelGrey = 0.6f;
 
 void SyncEditor::drawLabels(float demoSeconds) {
@@ -228,14 +215,12 @@ void SyncEditor::draw() {
   float demoSeconds = host.transport ? host.transport->now() : 0.0f;
   view.playTime = demoSeconds;
 
-  double wallSeconds = platform::millisecondsSince(wallStart) / 1000.0;
-  if (options.takesInput && workspace.pollTextFile(wallSeconds)) view.rebuildDisplayList();
+  if (options.takesInput && workspace.pollTextFile(wallSeconds())) view.rebuildDisplayList();
   updateTitle();
 
   bool visible = true;
   pollVisibility(&visible);
   if (!visible) return;  // no GL state changes at all
-  pollRecordKey();
 
   glClear(GL_DEPTH_BUFFER_BIT);
   glDepthMask(GL_FALSE);
@@ -248,6 +233,7 @@ void SyncEditor::draw() {
 
   beginOverlay();
   drawPanels();
+  drawGroupOverlay();
   if (widgets.helpVisible) drawHelpPanel(resources.mainFont);
   endOverlay();
   glDepthMask(GL_TRUE);

@@ -57,15 +57,26 @@ struct EditorHost {
 };
 
 // A copied key: its time after the first copied key, its value, and the mode of the stretch
-// that ends at it (unused for the first).
+// that ends at it (for the first key only when a stretch led into it: `hasMode`).
 struct ClipKey {
   float offset;
   float value;
   SegmentMode mode;
+  bool hasMode;
 };
 
-// Drag modes of the pointer.
-enum DragMode { DragNone = 0, DragKeyTime = 1, DragKeyValues = 2 };
+// Drag modes of the pointer: one key in time; the selected keys to one value (right drag);
+// the selected keys in time as a block (Alt); the selected keys' values by one amount (Ctrl +
+// right drag).
+enum DragMode { DragNone = 0, DragKeyTime = 1, DragKeyValues = 2, DragKeyBlock = 3, DragKeyOffsets = 4 };
+
+// The small text field V (value) and T (time) open at the pointer.
+enum EntryKind { EntryNone = 0, EntryValue = 1, EntryTime = 2 };
+struct EditorEntry {
+  int kind = EntryNone;
+  std::string text;          // digits, '.', '-' as typed
+  float x = 0.0f, y = 0.0f;  // overlay coordinates where it opened
+};
 
 // What the author has picked: the edited controller, its selected keys and stretch.
 struct EditorSelection {
@@ -85,9 +96,17 @@ struct EditorInput {
   int dragMode = DragNone;
   float dragStartValue = 0.0f;
   float dragStartY = 0.0f;
+  float dragSpeed = 10.0f;               // value units per overlay height of pointer travel
+  int dragKey = -1;                      // the key whose handle leads a block drag
+  std::vector<float> dragStartValues;    // each selected key's value when an offset drag began
+  bool boxPending = false;               // Ctrl pressed in an empty part: a box may follow
+  bool boxShown = false;                 // the pointer moved far enough to draw a box
+  bool boxAdds = false;                  // Ctrl+Shift: the box adds to the selection
+  float boxX0 = 0.0f, boxY0 = 0.0f;      // where the box started (overlay coordinates)
+  bool haveDraggedRange = false;         // a range was dragged in the time strip
+  float draggedFrom = 0.0f, draggedTo = 0.0f;  // the last range dragged, seconds
   float rangeStart = 0.0f, rangeEnd = 0.0f;  // seconds
   bool rangeSelecting = false;
-  bool spaceLatch = false;
 };
 
 // The buttons, panels and texts of the overlay.
@@ -103,6 +122,8 @@ struct EditorWidgets {
   bool helpVisible = false;
   bool titleDirty = false;  // the window title shows the unsaved mark
   std::string baseTitle;
+  std::string notice;         // a message for the author, drawn until noticeUntil
+  double noticeUntil = 0.0;   // wall seconds (the editor's clock)
 };
 
 // GL resources the editor made: released by SyncEditor::release while the context lives.
@@ -141,6 +162,10 @@ class SyncEditor {
   void applyRangeZoom();
   // "off", or the snap unit ("1/4 beat", "1 bar") while snapping to the beat grid is on.
   const char* snapText() const;
+  // A message for the author, shown over the overlay for a few seconds (printf-style).
+  void notify(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Seconds since the editor was made: the clock of notices and the file poll.
+  double wallSeconds() const;
 
   // ---- state, grouped by what it is about ----
   EditorHost host;
@@ -151,6 +176,7 @@ class SyncEditor {
   EditorInput input;
   EditorWidgets widgets;
   EditorResources resources;
+  EditorEntry entry;
   bool recordMode = false;
   bool snapToBeats = false;        // G
   double snapUnitBeats = 0.25;     // [ halves, ] doubles: 1/16 beat .. a bar
@@ -166,6 +192,7 @@ class SyncEditor {
   void rightButtonDown();
   void middleButtonDown();
   bool pickController(ListPanel& panel, ListPanel& other);
+  bool startsBox() const;
   bool pickSegmentMode();
   void pickInBand();
   // Commands.
@@ -183,10 +210,27 @@ class SyncEditor {
   void writeStatus();
   void updateTitle();
 
+  // Many keys at once (editor_group_edits.cpp).
+  void selectAllKeys();
+  void nudgeSelection(int direction, bool byBar);
+  void changeTime(bool remove);
+  void beginValueDrag();
+  void dragValues();
+  void openEntry(int kind);
+  bool entryKeyPressed(uint32_t key);
+  void applyEntry();
+  void toggleLoop();
+  void recordPress();
+  void beginBlockDrag(int key);
+  void dragBlock();
+  void updateBox();
+  void endBox();
+  float unitSeconds(bool byBar) const;
+  void drawGroupOverlay();
+
   void loadButtons();
   void fillPanels();
   void pollVisibility(bool* visible);
-  void pollRecordKey();
   void drawLabels(float demoSeconds);
   void drawPanels();
 };

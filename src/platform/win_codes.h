@@ -49,11 +49,16 @@ constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
+constexpr int VK_NUMPAD0 = 0x60;  // .. VK_NUMPAD0 + 9
+constexpr int VK_SUBTRACT = 0x6D;  // - on the keypad
+constexpr int VK_DECIMAL = 0x6E;   // . on the keypad
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F5 = 0x74;
 constexpr int VK_F6 = 0x75;
 constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
+constexpr int VK_OEM_MINUS = 0xBD;   // - on a US layout
+constexpr int VK_OEM_PERIOD = 0xBE;  // . on a US layout
 constexpr int VK_OEM_4 = 0xDB;  // [ on a US layout
 constexpr int VK_OEM_6 = 0xDD;  // ] on a US layout
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/gl.h"
+#include "platform/system.h"
 
 namespace platform {
 
@@ -62,6 +63,13 @@ static const KeyMapping namedKeys[] = {
     {VK_F1 + 8, SDL_SCANCODE_F9},      {VK_F1 + 9, SDL_SCANCODE_F10},
     {VK_F1 + 10, SDL_SCANCODE_F11},    {VK_F1 + 11, SDL_SCANCODE_F12},
     {VK_OEM_4, SDL_SCANCODE_LEFTBRACKET}, {VK_OEM_6, SDL_SCANCODE_RIGHTBRACKET},
+    {VK_OEM_MINUS, SDL_SCANCODE_MINUS},   {VK_OEM_PERIOD, SDL_SCANCODE_PERIOD},
+    {VK_SUBTRACT, SDL_SCANCODE_KP_MINUS}, {VK_DECIMAL, SDL_SCANCODE_KP_PERIOD},
+    {VK_NUMPAD0, SDL_SCANCODE_KP_0},      {VK_NUMPAD0 + 1, SDL_SCANCODE_KP_1},
+    {VK_NUMPAD0 + 2, SDL_SCANCODE_KP_2},  {VK_NUMPAD0 + 3, SDL_SCANCODE_KP_3},
+    {VK_NUMPAD0 + 4, SDL_SCANCODE_KP_4},  {VK_NUMPAD0 + 5, SDL_SCANCODE_KP_5},
+    {VK_NUMPAD0 + 6, SDL_SCANCODE_KP_6},  {VK_NUMPAD0 + 7, SDL_SCANCODE_KP_7},
+    {VK_NUMPAD0 + 8, SDL_SCANCODE_KP_8},  {VK_NUMPAD0 + 9, SDL_SCANCODE_KP_9},
 };
 
 // Letters and digits come from the key code (layout-aware), everything else from the scan code.
@@ -329,6 +337,21 @@ static bool translateEvent(const SDL_Event& event, Message* out) {
   }
 }
 
+// The performance counter when the message last peeked happened, and while it is dispatched.
+static uint64_t peekedTime = 0;
+static uint64_t dispatchedTime = 0;
+
+// SDL stamps events in milliseconds of SDL_GetTicks: the counter at that moment.
+static uint64_t counterAtTicks(uint32_t ticks) {
+  uint64_t now = performanceCounter();
+  uint32_t age = SDL_GetTicks() - ticks;  // wraps correctly; a stamp from the future reads huge
+  if (ticks == 0 || age > 60000u) return now;
+  uint64_t back = static_cast<uint64_t>(age) * performanceFrequency() / 1000u;
+  return back < now ? now - back : now;
+}
+
+uint64_t messageTime() { return dispatchedTime; }
+
 bool peekMessage(Message* out) {
   if (!initVideo()) return false;
   // SDL_PollEvent ends a "poll cycle" at a sentinel it queued when it last pumped, so it can
@@ -336,7 +359,10 @@ bool peekMessage(Message* out) {
   SDL_Event event;
   for (int pass = 0; pass < 2; ++pass) {
     while (SDL_PollEvent(&event)) {
-      if (translateEvent(event, out)) return true;
+      if (translateEvent(event, out)) {
+        peekedTime = counterAtTicks(event.common.timestamp);
+        return true;
+      }
     }
     if (!SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) break;
   }
@@ -346,7 +372,9 @@ bool peekMessage(Message* out) {
 void dispatchMessage(const Message& message) {
   Window* window = message.window;
   if (!window) return;
+  dispatchedTime = peekedTime;
   if (window->proc) window->proc(window, message.message, message.wParam, message.lParam);
+  dispatchedTime = 0;
   // Default processing: a close takes the window off the screen. The context stays alive until
   // destroyWindow, so the shutdown can still release GL objects.
   if (message.message == WM_CLOSE && window == currentWindow) SDL_HideWindow(window->sdl);

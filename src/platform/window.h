@@ -51,6 +51,10 @@ struct Message {
 bool peekMessage(Message* out);
 // Calls the window procedure, then the default processing (a close hides the window).
 void dispatchMessage(const Message& message);
+// While a window procedure runs for a dispatched message: the performance counter when its
+// event happened (a key press waiting in the queue behind a slow frame is older than now).
+// 0 outside a dispatch, e.g. when a test calls a procedure directly.
+uint64_t messageTime();
 // Queue a close message for the window, or the quit message with an exit code; both are seen
 // at a later peekMessage, after the events already queued.
 void postCloseMessage(Window* window);

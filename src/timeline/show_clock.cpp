@@ -64,6 +64,25 @@ uint32_t seekShowClock(ShowClock& clock, float seconds, uint32_t endMs) {
   return static_cast<uint32_t>(static_cast<double>(clock.playedSeconds) * 1000.0);
 }
 
+bool setShowLoop(ShowClock& clock, float fromSeconds, float toSeconds) {
+  float from = std::min(fromSeconds, toSeconds), to = std::max(fromSeconds, toSeconds);
+  if (!(to - from >= 0.001f)) return false;
+  clock.loop.on = true;
+  clock.loop.fromSeconds = from;
+  clock.loop.toSeconds = to;
+  return true;
+}
+
+void clearShowLoop(ShowClock& clock) { clock.loop.on = false; }
+
+bool wrapShowLoop(ShowClock& clock, uint32_t endMs, uint32_t* playedMs) {
+  if (!clock.loop.on) return false;
+  if (demoSeconds(clock) <= clock.loop.toSeconds) return false;
+  uint32_t played = seekShowClock(clock, clock.loop.fromSeconds, endMs);
+  if (playedMs) *playedMs = played;
+  return true;
+}
+
 void pauseShowClock(ShowClock& clock) { clock.paused = true; }
 void resumeShowClock(ShowClock& clock) { clock.paused = false; }
 

@@ -17,6 +17,13 @@ struct PlaySpan {
   double toSeconds = -1.0;
 };
 
+// A stretch the editor rehearses: when the clock passes `toSeconds` it goes back to `fromSeconds`.
+struct ShowLoop {
+  bool on = false;
+  float fromSeconds = 0.0f;
+  float toSeconds = 0.0f;
+};
+
 struct ShowClock {
   ShowClock();  // frequency and base sampled once, as a clock that started now
 
@@ -29,6 +36,7 @@ struct ShowClock {
   float deltaSeconds = 0.0f;    // elapsed of the latest sample minus that of the previous one
   bool paused = false;          // samples do not add to playedSeconds while paused
   PlaySpan span;
+  ShowLoop loop;
   // The counter read by every sample; the platform's performance counter unless a test drives
   // time itself.
   uint64_t (*readCounter)() = nullptr;
@@ -50,6 +58,13 @@ void stepShowClock(ShowClock& clock, double seconds, float deltaSeconds);
 // Moves the clock to `seconds`, clamped to the time line (its first second .. `endMs`), landing
 // on the nearest whole millisecond. Returns the played milliseconds, where the music goes.
 uint32_t seekShowClock(ShowClock& clock, float seconds, uint32_t endMs);
+// Loops the clock over [fromSeconds, toSeconds] (ordered; a loop shorter than a millisecond is
+// refused with false); clearShowLoop ends looping.
+bool setShowLoop(ShowClock& clock, float fromSeconds, float toSeconds);
+void clearShowLoop(ShowClock& clock);
+// After a sample: when the loop is on and the clock has passed its end, the clock goes back to
+// its start (on a whole millisecond) and *playedMs says where the music goes. False otherwise.
+bool wrapShowLoop(ShowClock& clock, uint32_t endMs, uint32_t* playedMs);
 void pauseShowClock(ShowClock& clock);
 void resumeShowClock(ShowClock& clock);
 

@@ -26,6 +26,12 @@ class Transport {
   virtual float lengthSeconds() const = 0;
   // Where the heard music is, in seconds of the show; negative when no music plays.
   virtual double musicSeconds() const = 0;
+  // Loops playback over [fromSeconds, toSeconds], the music with it; false (nothing changed) for
+  // a loop shorter than a millisecond. clearLoop plays on past the loop's end.
+  virtual bool setLoop(float fromSeconds, float toSeconds) = 0;
+  virtual void clearLoop() = 0;
+  // The loop, when one is on.
+  virtual bool loop(float* fromSeconds, float* toSeconds) const = 0;
 };
 
 }  // namespace qorFramework

@@ -65,3 +65,23 @@ TEST_F(DemoTransportTest, PausingDoesNothingBeforeTheShowRunsOrOnceItQuits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DemoTransportTest, ALoopTakesTheClockAndTheMusicBackToItsStart) {
+  ASSERT_TRUE(transport.setLoop(5.0f, 4.0f));
+  float from = 0.0f, to = 0.0f;
+  ASSERT_TRUE(transport.loop(&from, &to));
+  EXPECT_FLOAT_EQ(from, 4.0f) << "the ends are put in order";
+  transport.seek(5.1f);
+  uint32_t musicMs = 0;
+  ASSERT_TRUE(wrapShowLoop(app.clock, app.timeline.maxEndMs, &musicMs));
+  EXPECT_EQ(demoMilliseconds(app.clock), 4000u);
+  EXPECT_EQ(musicMs, 4000u);
+  EXPECT_FALSE(transport.setLoop(3.0f, 3.0f)) << "an empty loop";
+  transport.clearLoop();
+  transport.seek(6.0f);
+  EXPECT_FALSE(wrapShowLoop(app.clock, app.timeline.maxEndMs, &musicMs));
+}
+
+}  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/system.h"
+#include "platform/win_codes.h"
 #include "platform/window.h"
 #include "support/fake_show.h"
 #include "support/test_support.h"
@@ -174,27 +175,49 @@ TEST_F(OverlayTest, F5HidesEverythingUntilF6AndBothKeysShowIt) {
   EXPECT_NE(at(0.5f, 0.1f).g, 64);
 }
 
+// Space as the window procedure hands it over: a key-down, then auto-repeats while held.
+void pressSpace(SyncEditor* editor, int repeats = 0) {
+  editor->handleInput(platform::WM_KEYDOWN, platform::VK_SPACE, 1u);
+  for (int i = 0; i < repeats; ++i) editor->handleInput(platform::WM_KEYDOWN, platform::VK_SPACE, 0x40000001u);
+  editor->handleInput(platform::WM_KEYUP, platform::VK_SPACE, 0xC0000001u);
+}
+
 TEST_F(OverlayTest, RecordModeInsertsOneKeyForEachPressOfSpace) {
   show.heardSeconds = 0.0;  // the music plays, heard at its start
   addControllers(1);
   attach();
   Controller& c = *controllers[0];
 
-  holdKey(platform::VK_SPACE, true);
+  pressSpace(editor);
   editor->draw();
   EXPECT_TRUE(c.keys.empty()) << "outside record mode Space inserts nothing";
   editor->recordMode = true;
+  pressSpace(editor, 5);
   for (int frame = 0; frame < 5; ++frame) editor->draw();
   EXPECT_EQ(c.keys.size(), 1u) << "a held key is one press";
-  holdKey(platform::VK_SPACE, false);
-  editor->draw();
   show.heardSeconds = 1.0;
-  holdKey(platform::VK_SPACE, true);
+  pressSpace(editor);
   editor->draw();
-  holdKey(platform::VK_SPACE, false);
   ASSERT_EQ(c.keys.size(), 2u);
   EXPECT_EQ(c.keys[1].value, 0.0f);
   EXPECT_NEAR(c.keys[1].time, 1.0f, 0.1f) << "at the music's position";
+}
+
+// At a few frames a second several presses arrive between two frames: each is a key at the
+// music position of its press, not one key at the next frame.
+TEST_F(OverlayTest, RecordModeKeepsEveryPressBetweenTwoFramesAtItsOwnPosition) {
+  addControllers(1);
+  attach();
+  editor->recordMode = true;
+  editor->draw();
+  for (double heard : {2.0, 2.25, 2.5, 2.75}) {
+    show.heardSeconds = heard;
+    pressSpace(editor);
+  }
+  editor->draw();
+  const Controller& c = *controllers[0];
+  ASSERT_EQ(c.keys.size(), 4u);
+  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(c.keys[i].time, 2.0f + 0.25f * i);
 }
 
 TEST_F(OverlayTest, ReleaseDeletesTheSnapshotFilesStillListed) {

@@ -24,6 +24,14 @@ class FakeShow : public qorFramework::Transport {
   float now() const override { return qorFramework::demoSeconds(clock); }
   float lengthSeconds() const override { return static_cast<float>(lengthMs / 1000.0); }
   double musicSeconds() const override { return heardSeconds; }
+  bool setLoop(float from, float to) override { return qorFramework::setShowLoop(clock, from, to); }
+  void clearLoop() override { qorFramework::clearShowLoop(clock); }
+  bool loop(float* from, float* to) const override {
+    if (!clock.loop.on) return false;
+    *from = clock.loop.fromSeconds;
+    *to = clock.loop.toSeconds;
+    return true;
+  }
 
   qorFramework::AppState appState = qorFramework::kStateRunning;
   qorFramework::ShowClock clock;
